@@ -1,0 +1,675 @@
+#include "codec/clsCompress.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+
+#include "codec/HuffmanTable.h"
+
+namespace pagora {
+
+std::string LastWrittenSize;
+
+namespace {
+
+constexpr uint8_t kHuffmanId[4] = {0x4B, 0x58, 0x20, 0x0D};
+constexpr uint8_t kStoredId[4] = {0x48, 0x45, 0x30, 0x0D};
+constexpr int32_t kHeaderSize = 11;
+
+const char* const kDecodeSource = "clsCompress.DecodeByte()";
+const char* const kEncodeSource = "clsCompress.EncodeByte()";
+
+Error SubscriptOutOfRange(const char* source) {
+    return Error(errnum::kSubscriptOutOfRange, source, "Subscript out of range");
+}
+
+void CheckByteLen(const std::vector<uint8_t>& array, int32_t byteLen, const char* source) {
+    if (byteLen < 0 || static_cast<size_t>(byteLen) > array.size()) {
+        throw SubscriptOutOfRange(source);
+    }
+}
+
+int32_t ArrayLength(const std::vector<uint8_t>& array, const char* source) {
+    if (array.size() > static_cast<size_t>(INT32_MAX)) {
+        throw Error(errnum::kOverflow, source, "Overflow");
+    }
+    return static_cast<int32_t>(array.size());
+}
+
+// RAII holder of a POSIX file descriptor.
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    int get() const { return fd_; }
+    // Closes now so that a failing close is reported.
+    void Close(const std::string& source, const std::string& path) {
+        int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) {
+            throw FileError(errno, source, path);
+        }
+    }
+
+private:
+    int fd_;
+};
+
+void WriteAll(int fd, const uint8_t* data, size_t size, off_t offset, const std::string& source,
+              const std::string& path) {
+    while (size > 0) {
+        ssize_t n = ::pwrite(fd, data, size, offset);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw FileError(errno, source, path);
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+        offset += n;
+    }
+}
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path, const std::string& source) {
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        throw FileError(errno, source, path);
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) {
+        throw FileError(errno, source, path);
+    }
+    if (st.st_size > INT32_MAX) {
+        throw Error(errnum::kOverflow, source, "Overflow: file too large: " + path);
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::pread(fd.get(), bytes.data() + done, bytes.size() - done,
+                            static_cast<off_t>(done));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw FileError(errno, source, path);
+        }
+        if (n == 0) {
+            bytes.resize(done);  // the file shrank while we read it
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return bytes;
+}
+
+// Removes whatever non-folder entry `path` names (a dangling link included), so that the file
+// can then be created afresh without following a link planted in its place.
+void RemoveIfPresent(const std::string& path, const std::string& source) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        return;
+    }
+    if (::unlink(path.c_str()) != 0) {
+        throw FileError(errno, source, path);
+    }
+}
+
+// Makes `bytes` the whole content of a freshly created `path`.
+void WriteNewFile(const std::string& path, const uint8_t* bytes, size_t size,
+                  const std::string& source) {
+    RemoveIfPresent(path, source);
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (fd.get() < 0) {
+        throw FileError(errno, source, path);
+    }
+    WriteAll(fd.get(), bytes, size, 0, source, path);
+    fd.Close(source, path);
+}
+
+// Packs bits from the least significant bit up, flushing whole 32-bit words.
+class BitWriter {
+public:
+    explicit BitWriter(uint8_t* out) : out_(out) {}
+
+    void Put(uint64_t bits, unsigned count) {
+        while (count > 32) {
+            Put32(bits & 0xFFFFFFFFu, 32);
+            bits >>= 32;
+            count -= 32;
+        }
+        Put32(bits, count);
+    }
+
+    // Writes the last, partly filled bytes; returns the number of bytes written in all.
+    size_t Finish() {
+        while (used_ > 0) {
+            *out_++ = static_cast<uint8_t>(acc_);
+            acc_ >>= 8;
+            used_ = used_ > 8 ? used_ - 8 : 0;
+            ++written_;
+        }
+        return written_;
+    }
+
+private:
+    void Put32(uint64_t bits, unsigned count) {
+        acc_ |= bits << used_;
+        used_ += count;
+        if (used_ >= 32) {
+            uint32_t word = static_cast<uint32_t>(acc_);
+            std::memcpy(out_, &word, 4);  // little-endian hosts only, checked in CMake
+            out_ += 4;
+            written_ += 4;
+            acc_ >>= 32;
+            used_ -= 32;
+        }
+    }
+
+    uint8_t* out_;
+    uint64_t acc_ = 0;
+    unsigned used_ = 0;
+    size_t written_ = 0;
+};
+
+// A code packed for the bit writer: bit j of `bits` is the code's j-th bit.
+struct PackedCode {
+    std::array<uint64_t, 4> words{};
+    unsigned length = 0;
+};
+
+PackedCode Pack(const BitSequence& code) {
+    PackedCode packed;
+    packed.length = code.BitCount;
+    for (unsigned j = 0; j < code.BitCount; ++j) {
+        if (code.Bits[j] != 0) {
+            packed.words[j / 64] |= uint64_t{1} << (j % 64);
+        }
+    }
+    return packed;
+}
+
+void PutCode(BitWriter& writer, const PackedCode& code) {
+    unsigned left = code.length;
+    for (size_t w = 0; left > 0; ++w) {
+        unsigned n = left < 64 ? left : 64;
+        writer.Put(code.words[w], n);
+        left -= n;
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Decoding
+
+void clsCompress::DecodeByte(std::vector<uint8_t>& ByteArray, int32_t ByteLen) {
+    checksumError_.reset();
+    CheckByteLen(ByteArray, ByteLen, kDecodeSource);
+    if (ByteLen < 4) {
+        throw SubscriptOutOfRange(kDecodeSource);
+    }
+    const uint8_t* in = ByteArray.data();
+    if (in[0] == 0x48 && in[1] == 0x45 && in[3] == 0x0D) {
+        if (in[2] == 0x30) {
+            ByteArray = std::vector<uint8_t>(in + 4, in + ByteLen);
+            return;
+        }
+        if (in[2] != 0x33) {
+            throw Error(errnum::kComponentError, "HuffmanDecode()",
+                        "The data either was not compressed with HE3 or is corrupt "
+                        "(identification string not found)");
+        }
+    }
+
+    // Everything below trusts nothing: fields that run past the end are treated as missing.
+    if (ByteLen < 9) {
+        return;  // no uncompressed length to read
+    }
+    const uint8_t checksum = in[4];
+    int32_t length;
+    std::memcpy(&length, in + 5, 4);
+    if (length <= 0) {
+        return;
+    }
+    int32_t valueCount = 0;
+    if (ByteLen >= kHeaderSize) {
+        int16_t n;
+        std::memcpy(&n, in + 9, 2);
+        valueCount = n;
+    }
+
+    std::array<uint8_t, 256> bitCounts{};
+    const int64_t tableEnd = kHeaderSize + 2 * int64_t{valueCount > 0 ? valueCount : 0};
+    for (int64_t off = kHeaderSize; off + 1 < tableEnd && off + 1 < ByteLen; off += 2) {
+        bitCounts[in[off]] = in[off + 1];  // a value listed twice keeps its last length
+    }
+
+    // Code bits: missing bits past the end of the stream read as 0.
+    CodeTable codes;
+    int64_t bitPos = tableEnd * 8;
+    for (int value = 0; value < 256; ++value) {
+        BitSequence& code = codes[value];
+        code.BitCount = bitCounts[value];
+        if (code.BitCount == 0) {
+            continue;
+        }
+        code.Bits.assign(code.BitCount, 0);
+        for (unsigned j = 0; j < code.BitCount; ++j, ++bitPos) {
+            int64_t byte = bitPos >> 3;
+            if (byte < ByteLen) {
+                code.Bits[j] = (in[byte] >> (bitPos & 7)) & 1;
+            }
+        }
+    }
+    const int64_t dataStart = (bitPos + 7) >> 3;
+    if (dataStart >= ByteLen) {
+        return;  // no data section: nothing produced
+    }
+
+    NodePool nodes;
+    int32_t nodesCount = 1;
+    for (int value = 0; value < 256; ++value) {
+        if (codes[value].BitCount != 0) {
+            AddCodeToTree(nodes, nodesCount, value, codes[value]);
+        }
+    }
+
+    // Each data bit yields at most one byte, so a length field larger than that cannot be met.
+    const int64_t dataBytes = ByteLen - dataStart;
+    const int64_t capacity = std::min<int64_t>(length, dataBytes * 8);
+    std::vector<uint8_t> out(static_cast<size_t>(capacity) + HuffmanTable::kOutputSlack);
+    const size_t produced =
+        HuffmanTable(nodes, capacity).Decode(in + dataStart, static_cast<size_t>(dataBytes),
+                                             out.data(), static_cast<size_t>(capacity));
+
+    uint8_t sum = 0;
+    for (size_t i = 0; i < produced; ++i) {
+        sum ^= out[i];
+    }
+    if (sum != checksum) {
+        checksumError_.emplace(errnum::kComponentError, "clsHuffman.Decode()",
+                               "The data might be corrupted (checksum did not match expected "
+                               "value)");
+    }
+    if (produced == 0) {
+        return;
+    }
+    out.resize(produced);
+    ByteArray.swap(out);
+}
+
+void clsCompress::AddCodeToTree(NodePool& Nodes, int32_t& NodesCount, int32_t Value,
+                                const BitSequence& Code) {
+    int32_t current = 0;
+    for (unsigned j = 0; j < Code.BitCount; ++j) {
+        int16_t& child = Code.Bits[j] != 0 ? Nodes[current].OneNode : Nodes[current].ZeroNode;
+        if (child == -1) {
+            if (NodesCount >= static_cast<int32_t>(kNodePoolSize)) {
+                return;  // pool exhausted (only a corrupt table gets here): the code is dropped
+            }
+            HuffmanNode& fresh = Nodes[NodesCount];
+            fresh.ParentNode = static_cast<int16_t>(current);
+            fresh.OneNode = fresh.ZeroNode = fresh.Value = -1;
+            child = static_cast<int16_t>(NodesCount);
+            ++NodesCount;
+        }
+        current = child;
+    }
+    Nodes[current].Value = static_cast<int16_t>(Value);
+}
+
+bool clsCompress::FileExists(const std::string& FileName) {
+    std::error_code ec;
+    (void)std::filesystem::file_size(FileName, ec);
+    return !ec;
+}
+
+void clsCompress::DecodeFile(const std::string& DestFile, std::vector<uint8_t>& ByteArray) {
+    DecodeByte(ByteArray, ArrayLength(ByteArray, "clsCompress.DecodeFile()"));
+    WriteNewFile(DestFile, ByteArray.data(), ByteArray.size(), "clsCompress.DecodeFile()");
+}
+
+void clsCompress::ExtractFile(const std::string& DestFile, const std::vector<uint8_t>& ByteArray) {
+    WriteNewFile(DestFile, ByteArray.data(), ByteArray.size(), "clsCompress.ExtractFile()");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Encoding
+
+void clsCompress::EncodeByte(std::vector<uint8_t>& ByteArray, int32_t ByteLen) {
+    CheckByteLen(ByteArray, ByteLen, kEncodeSource);
+    if (ByteLen == 0) {
+        ByteArray.assign(std::begin(kHuffmanId), std::end(kHuffmanId));
+        return;
+    }
+    const uint8_t* in = ByteArray.data();
+
+    // Four interleaved histograms keep the counting loop free of store-to-load stalls.
+    std::array<std::array<uint32_t, 256>, 4> partial{};
+    int32_t i = 0;
+    for (; i + 4 <= ByteLen; i += 4) {
+        ++partial[0][in[i]];
+        ++partial[1][in[i + 1]];
+        ++partial[2][in[i + 2]];
+        ++partial[3][in[i + 3]];
+    }
+    for (; i < ByteLen; ++i) {
+        ++partial[0][in[i]];
+    }
+
+    NodePool nodes;
+    int32_t made = 0;
+    for (int value = 0; value < 256; ++value) {
+        uint32_t count = partial[0][value] + partial[1][value] + partial[2][value] +
+                         partial[3][value];
+        if (count > 0) {
+            HuffmanNode& leaf = nodes[made++];
+            leaf.Weight = static_cast<int32_t>(count);
+            leaf.Value = static_cast<int16_t>(value);
+            leaf.ParentNode = leaf.OneNode = leaf.ZeroNode = -1;
+        }
+    }
+    const int32_t leaves = made;
+    for (int32_t merge = 1; merge < leaves; ++merge) {
+        int32_t first = -1;
+        int32_t second = -1;
+        for (int32_t x = 0; x < made; ++x) {
+            if (nodes[x].ParentNode != -1) {
+                continue;
+            }
+            if (first == -1) {
+                first = x;
+                continue;
+            }
+            if (second == -1) {
+                second = x;
+                continue;
+            }
+            const int32_t w = nodes[x].Weight;
+            const int32_t wF = nodes[first].Weight;
+            const int32_t wS = nodes[second].Weight;
+            if (w < wF && w < wS) {
+                (wF >= wS ? first : second) = x;
+            } else if (w < wF) {
+                first = x;
+            } else if (w < wS) {
+                second = x;
+            }
+        }
+        HuffmanNode& parent = nodes[made];
+        parent.Weight = nodes[first].Weight + nodes[second].Weight;
+        parent.ZeroNode = static_cast<int16_t>(first);
+        parent.OneNode = static_cast<int16_t>(second);
+        parent.ParentNode = -1;
+        parent.Value = -1;
+        nodes[first].ParentNode = nodes[second].ParentNode = static_cast<int16_t>(made);
+        ++made;
+    }
+
+    CodeTable codes;
+    BitSequence working;
+    working.Bits.assign(256, 0);
+    AssignCodes(nodes, static_cast<int16_t>(made - 1), working, codes);
+
+    int64_t dataBits = 0;
+    int64_t codeBits = 0;
+    int32_t valueCount = 0;
+    for (int32_t n = 0; n < leaves; ++n) {
+        const int value = nodes[n].Value;
+        dataBits += int64_t{nodes[n].Weight} * codes[value].BitCount;
+        codeBits += codes[value].BitCount;
+        valueCount += codes[value].BitCount != 0 ? 1 : 0;
+    }
+    if (dataBits > INT32_MAX) {
+        throw Error(errnum::kOverflow, kEncodeSource, "Overflow");
+    }
+    const int64_t dataBytes = (dataBits + 7) / 8;
+    if (dataBytes > ByteLen || dataBytes == 0) {
+        std::vector<uint8_t> stored(static_cast<size_t>(ByteLen) + 4);
+        std::memcpy(stored.data(), kStoredId, 4);
+        std::memcpy(stored.data() + 4, in, static_cast<size_t>(ByteLen));
+        ByteArray.swap(stored);
+        return;
+    }
+
+    uint8_t checksum = 0;
+    for (int32_t k = 0; k < ByteLen; ++k) {
+        checksum ^= in[k];
+    }
+
+    const size_t total = kHeaderSize + 2 * static_cast<size_t>(valueCount) +
+                         static_cast<size_t>((codeBits + 7) / 8) + static_cast<size_t>(dataBytes);
+    std::vector<uint8_t> out(total + 8);  // slack for the word-wise bit writer
+    uint8_t* p = out.data();
+    std::memcpy(p, kHuffmanId, 4);
+    p[4] = checksum;
+    std::memcpy(p + 5, &ByteLen, 4);
+    const int16_t n16 = static_cast<int16_t>(valueCount);
+    std::memcpy(p + 9, &n16, 2);
+    p += kHeaderSize;
+
+    std::array<PackedCode, 256> packed;
+    for (int value = 0; value < 256; ++value) {
+        if (codes[value].BitCount != 0) {
+            *p++ = static_cast<uint8_t>(value);
+            *p++ = codes[value].BitCount;
+            packed[value] = Pack(codes[value]);
+        }
+    }
+    BitWriter codeWriter(p);
+    for (int value = 0; value < 256; ++value) {
+        if (packed[value].length != 0) {
+            PutCode(codeWriter, packed[value]);
+        }
+    }
+    p += codeWriter.Finish();
+
+    BitWriter dataWriter(p);
+    bool allShort = true;
+    for (const PackedCode& code : packed) {
+        allShort = allShort && code.length <= 32;
+    }
+    if (allShort) {
+        std::array<uint32_t, 256> bits{};
+        std::array<uint8_t, 256> lengths{};
+        for (int value = 0; value < 256; ++value) {
+            bits[value] = static_cast<uint32_t>(packed[value].words[0]);
+            lengths[value] = static_cast<uint8_t>(packed[value].length);
+        }
+        for (int32_t k = 0; k < ByteLen; ++k) {
+            dataWriter.Put(bits[in[k]], lengths[in[k]]);
+        }
+    } else {
+        for (int32_t k = 0; k < ByteLen; ++k) {
+            PutCode(dataWriter, packed[in[k]]);
+        }
+    }
+    p += dataWriter.Finish();
+
+    out.resize(total);
+    ByteArray.swap(out);
+}
+
+void clsCompress::AssignCodes(const NodePool& Nodes, int16_t NodeIndex, BitSequence& Code,
+                              CodeTable& Table) {
+    const HuffmanNode& node = Nodes[NodeIndex];
+    if (node.Value >= 0) {
+        Table[node.Value].BitCount = Code.BitCount;
+        Table[node.Value].Bits.assign(Code.Bits.begin(), Code.Bits.begin() + Code.BitCount);
+        return;
+    }
+    // The working code is extended in place and restored, which gives each branch a fresh copy
+    // of the code this call received.
+    const uint8_t count = Code.BitCount;
+    if (node.ZeroNode != -1) {
+        Code.Bits[count] = 0;
+        Code.BitCount = static_cast<uint8_t>(count + 1);
+        AssignCodes(Nodes, node.ZeroNode, Code, Table);
+        Code.BitCount = count;
+    }
+    if (node.OneNode != -1) {
+        Code.Bits[count] = 1;
+        Code.BitCount = static_cast<uint8_t>(count + 1);
+        AssignCodes(Nodes, node.OneNode, Code, Table);
+        Code.BitCount = count;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Text wrappers
+
+namespace {
+
+std::vector<uint8_t> TextToBytes(const std::u16string& text, const char* source) {
+    std::vector<uint8_t> bytes(text.size());
+    for (size_t k = 0; k < text.size(); ++k) {
+        if (text[k] > 0xFF) {
+            char buf[96];
+            std::snprintf(buf, sizeof buf,
+                          "The text holds U+%04X at position %zu, which has no single-byte form",
+                          static_cast<unsigned>(text[k]), k + 1);
+            throw Error(errnum::kInvalidArgument, source, buf);
+        }
+        bytes[k] = static_cast<uint8_t>(text[k]);
+    }
+    return bytes;
+}
+
+std::u16string BytesToText(const std::vector<uint8_t>& bytes) {
+    return std::u16string(bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+void clsCompress::EncodeString(std::u16string& Text) {
+    const char* source = "clsCompress.EncodeString()";
+    std::vector<uint8_t> bytes = TextToBytes(Text, source);
+    EncodeByte(bytes, ArrayLength(bytes, source));
+    Text = BytesToText(bytes);
+}
+
+void clsCompress::DecodeString(std::u16string& Text, const std::string& DestFile) {
+    const char* source = "clsCompress.DecodeString()";
+    std::vector<uint8_t> bytes = TextToBytes(Text, source);
+    DecodeByte(bytes, ArrayLength(bytes, source));
+    Text = BytesToText(bytes);
+    // Replaced whole: a longer old file must not keep bytes that were never decoded.
+    Fd fd(::open(DestFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (fd.get() < 0) {
+        throw FileError(errno, source, DestFile);
+    }
+    WriteAll(fd.get(), bytes.data(), bytes.size(), 0, source, DestFile);
+    fd.Close(source, DestFile);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Container writers
+
+void clsCompress::EncodeFile(const std::string& SourceFile, const std::string& DestFile,
+                             const std::string& Position) {
+    StoreAtPosition(SourceFile, DestFile, Position, true, "clsHuffman.EncodeFile()");
+}
+
+void clsCompress::AddFiles(const std::string& SourceFile, const std::string& DestFile,
+                           const std::string& Position) {
+    StoreAtPosition(SourceFile, DestFile, Position, false, "clsHuffman.AddFiles()");
+}
+
+void clsCompress::StoreAtPosition(const std::string& SourceFile, const std::string& DestFile,
+                                  const std::string& Position, bool encode, const char* source) {
+    if (!FileExists(SourceFile)) {
+        throw Error(errnum::kComponentError, source, "Source file does not exist");
+    }
+    std::vector<uint8_t> bytes = ReadWholeFile(SourceFile, source);
+    if (bytes.empty()) {
+        throw SubscriptOutOfRange(source);
+    }
+    if (encode) {
+        EncodeByte(bytes, static_cast<int32_t>(bytes.size()));
+    }
+    LastWrittenSize = std::to_string(bytes.size());
+
+    Fd fd(::open(DestFile.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+    if (fd.get() < 0) {
+        throw FileError(errno, source, DestFile);
+    }
+    const int32_t position = TextToLong(Position, source);
+    if (position < 1) {
+        throw Error(errnum::kBadRecordNumber, source, "Bad record number: " + Position);
+    }
+    WriteAll(fd.get(), bytes.data(), bytes.size(), static_cast<off_t>(position) - 1, source,
+             DestFile);
+    fd.Close(source, DestFile);
+}
+
+int32_t TextToLong(const std::string& text, const char* source) {
+    auto typeMismatch = [&] {
+        return Error(errnum::kTypeMismatch, source, "Type mismatch: \"" + text + "\"");
+    };
+    size_t k = 0;
+    auto skipBlanks = [&] {
+        while (k < text.size() && (text[k] == ' ' || text[k] == '\t')) {
+            ++k;
+        }
+    };
+    skipBlanks();
+    bool negative = false;
+    if (k < text.size() && (text[k] == '+' || text[k] == '-')) {
+        negative = text[k] == '-';
+        ++k;
+    }
+    long double whole = 0;
+    bool digits = false;
+    for (; k < text.size() && text[k] >= '0' && text[k] <= '9'; ++k) {
+        whole = whole * 10 + (text[k] - '0');
+        digits = true;
+    }
+    // The decimal part only matters as below, at or above one half.
+    int half = 0;  // -1 below, 0 exactly (or none), +1 above
+    bool anyFraction = false;
+    if (k < text.size() && text[k] == '.') {
+        for (size_t first = ++k; k < text.size() && text[k] >= '0' && text[k] <= '9'; ++k) {
+            digits = true;
+            if (k == first) {
+                half = text[k] > '5' ? 1 : (text[k] < '5' ? -1 : 0);
+                anyFraction = text[k] != '0';
+            } else if (text[k] != '0') {
+                anyFraction = true;
+                if (half == 0) {
+                    half = 1;
+                }
+            }
+        }
+    }
+    skipBlanks();
+    if (!digits || k != text.size()) {
+        throw typeMismatch();
+    }
+    long double rounded = whole;
+    const bool exactHalf = anyFraction && half == 0;
+    if (half > 0 || (exactHalf && std::fmod(whole, 2.0L) != 0)) {
+        rounded += 1;
+    }
+    if (negative) {
+        rounded = -rounded;
+    }
+    if (rounded > INT32_MAX || rounded < INT32_MIN) {
+        throw Error(errnum::kOverflow, source, "Overflow: \"" + text + "\"");
+    }
+    return static_cast<int32_t>(rounded);
+}
+
+}  // namespace pagora

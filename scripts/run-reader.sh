@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Starts the reader from the build folder, or says why it cannot.
+set -euo pipefail
+bin="$1"
+if [ ! -x "$bin/pagora" ]; then
+  echo "The reader (pagora) is not built yet: so far the project has the codec and its tools." >&2
+  exit 1
+fi
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "No display is available. Run the reader in a virtual X server instead:" >&2
+  echo "  xvfb-run -a -s '-screen 0 1600x1000x24' $bin/pagora" >&2
+  exit 1
+fi
+exec "$bin/pagora" "${@:2}"

@@ -1,0 +1,152 @@
+// Streams whose every byte is fixed by the format, in both directions.
+#include <gtest/gtest.h>
+
+#include "codec/clsCompress.h"
+#include "tests/codec/CodecTestUtil.h"
+
+namespace pagora {
+namespace {
+
+using testing::Bytes;
+using testing::ExpectError;
+using testing::Hex;
+
+const std::vector<uint8_t> kAbcStream = Hex({0x4B, 0x58, 0x20, 0x0D, 0x60, 0x03, 0x00, 0x00, 0x00,
+                                             0x03, 0x00, 0x61, 0x02, 0x62, 0x02, 0x63, 0x01, 0x0D,
+                                             0x0D});
+const std::vector<uint8_t> kAbracadabraStream =
+    Hex({0x4B, 0x58, 0x20, 0x0D, 0x66, 0x0B, 0x00, 0x00, 0x00, 0x05, 0x00, 0x61, 0x01,
+         0x62, 0x03, 0x63, 0x03, 0x64, 0x03, 0x72, 0x03, 0xBA, 0x07, 0x1A, 0x73, 0x0D});
+const std::string kIdentificationError =
+    "The data either was not compressed with HE3 or is corrupt (identification string not "
+    "found)";
+
+std::vector<uint8_t> Encoded(std::vector<uint8_t> data) {
+    clsCompress codec;
+    codec.EncodeByte(data, static_cast<int32_t>(data.size()));
+    return data;
+}
+
+std::vector<uint8_t> Decoded(std::vector<uint8_t> stream, clsCompress* codec = nullptr) {
+    clsCompress local;
+    (codec ? *codec : local).DecodeByte(stream, static_cast<int32_t>(stream.size()));
+    return stream;
+}
+
+TEST(CodecVectors, EncoderWritesTheDocumentedStreams) {
+    EXPECT_EQ(Encoded({}), Hex({0x4B, 0x58, 0x20, 0x0D}));
+    EXPECT_EQ(Encoded(Bytes("aaaa")), Hex({0x48, 0x45, 0x30, 0x0D, 0x61, 0x61, 0x61, 0x61}));
+    EXPECT_EQ(Encoded(Bytes("ab")), Hex({0x4B, 0x58, 0x20, 0x0D, 0x03, 0x02, 0x00, 0x00, 0x00,
+                                         0x02, 0x00, 0x61, 0x01, 0x62, 0x01, 0x02, 0x02}));
+    EXPECT_EQ(Encoded(Bytes("aab")), Hex({0x4B, 0x58, 0x20, 0x0D, 0x62, 0x03, 0x00, 0x00, 0x00,
+                                          0x02, 0x00, 0x61, 0x01, 0x62, 0x01, 0x02, 0x04}));
+    EXPECT_EQ(Encoded(Bytes("abc")), kAbcStream);
+    EXPECT_EQ(Encoded(Bytes("abracadabra")), kAbracadabraStream);
+}
+
+TEST(CodecVectors, AllByteValuesOnceGiveEightBitCodesInHuffmanForm) {
+    std::vector<uint8_t> all(256);
+    for (int v = 0; v < 256; ++v) {
+        all[v] = static_cast<uint8_t>(v);
+    }
+    const std::vector<uint8_t> stream = Encoded(all);
+    ASSERT_EQ(stream.size(), 1035u);
+    EXPECT_EQ(std::vector<uint8_t>(stream.begin(), stream.begin() + 4),
+              Hex({0x4B, 0x58, 0x20, 0x0D}));
+    EXPECT_EQ(stream[9] | stream[10] << 8, 256);
+    for (int v = 0; v < 256; ++v) {
+        EXPECT_EQ(stream[11 + 2 * v], v);
+        EXPECT_EQ(stream[12 + 2 * v], 8) << "value " << v;
+    }
+    EXPECT_EQ(Decoded(stream), all);
+}
+
+TEST(CodecVectors, EncodesOnlyTheLeadingByteLenBytes) {
+    clsCompress codec;
+    std::vector<uint8_t> data = Bytes("abcXYZ");
+    codec.EncodeByte(data, 3);
+    EXPECT_EQ(data, kAbcStream);
+}
+
+TEST(CodecVectors, DecoderReadsBothHuffmanIdentifications) {
+    EXPECT_EQ(Decoded(kAbcStream), Bytes("abc"));
+    std::vector<uint8_t> he3 = kAbcStream;
+    he3[0] = 0x48;
+    he3[1] = 0x45;
+    he3[2] = 0x33;
+    EXPECT_EQ(Decoded(he3), Bytes("abc"));
+    EXPECT_EQ(Decoded(kAbracadabraStream), Bytes("abracadabra"));
+}
+
+TEST(CodecVectors, StoredFormDecodesToItsPayload) {
+    EXPECT_EQ(Decoded(Hex({0x48, 0x45, 0x30, 0x0D, 0x61, 0x61, 0x61, 0x61})), Bytes("aaaa"));
+    EXPECT_EQ(Decoded(Hex({0x48, 0x45, 0x30, 0x0D})), std::vector<uint8_t>{});
+}
+
+TEST(CodecVectors, UnknownHe3TagFailsAndLeavesTheArray) {
+    std::vector<uint8_t> stream = kAbcStream;
+    stream[0] = 0x48;
+    stream[1] = 0x45;
+    stream[2] = 0x32;
+    const std::vector<uint8_t> before = stream;
+    clsCompress codec;
+    ExpectError([&] { codec.DecodeByte(stream, static_cast<int32_t>(stream.size())); },
+                errnum::kComponentError, "HuffmanDecode()", kIdentificationError);
+    EXPECT_EQ(stream, before);
+    EXPECT_EQ(errnum::kComponentError, -2147221504);
+}
+
+TEST(CodecVectors, TruncatedStreamGivesPartialOutputAndRecordsChecksum) {
+    clsCompress codec;
+    std::vector<uint8_t> truncated(kAbracadabraStream.begin(), kAbracadabraStream.end() - 1);
+    EXPECT_EQ(Decoded(truncated, &codec), Bytes("abracada"));
+    ASSERT_TRUE(codec.ChecksumError().has_value());
+    EXPECT_EQ(codec.ChecksumError()->Number(), errnum::kComponentError);
+    EXPECT_EQ(codec.ChecksumError()->Source(), "clsHuffman.Decode()");
+    EXPECT_EQ(codec.ChecksumError()->Description(),
+              "The data might be corrupted (checksum did not match expected value)");
+
+    // The condition belongs to the call that met it.
+    EXPECT_EQ(Decoded(kAbcStream, &codec), Bytes("abc"));
+    EXPECT_FALSE(codec.ChecksumError().has_value());
+}
+
+TEST(CodecVectors, WrongChecksumStillDeliversTheBytes) {
+    clsCompress codec;
+    std::vector<uint8_t> stream = kAbcStream;
+    stream[4] = 0x61;
+    EXPECT_EQ(Decoded(stream, &codec), Bytes("abc"));
+    EXPECT_TRUE(codec.ChecksumError().has_value());
+}
+
+TEST(CodecVectors, BytesAfterTheDataAreIgnored) {
+    std::vector<uint8_t> stream = kAbracadabraStream;
+    stream.insert(stream.end(), {0xFF, 0x00, 0x13, 0x37});
+    clsCompress codec;
+    EXPECT_EQ(Decoded(stream, &codec), Bytes("abracadabra"));
+    EXPECT_FALSE(codec.ChecksumError().has_value());
+}
+
+TEST(CodecVectors, ShortOrOversizedArgumentsAreSubscriptErrors) {
+    clsCompress codec;
+    std::vector<uint8_t> two = Hex({0x4B, 0x58});
+    ExpectError([&] { codec.DecodeByte(two, 2); }, errnum::kSubscriptOutOfRange);
+    EXPECT_EQ(two, Hex({0x4B, 0x58}));
+
+    std::vector<uint8_t> stream = kAbcStream;
+    ExpectError([&] { codec.DecodeByte(stream, 20); }, errnum::kSubscriptOutOfRange);
+    ExpectError([&] { codec.DecodeByte(stream, -1); }, errnum::kSubscriptOutOfRange);
+    EXPECT_EQ(stream, kAbcStream);
+
+    std::vector<uint8_t> data = Bytes("abc");
+    ExpectError([&] { codec.EncodeByte(data, 4); }, errnum::kSubscriptOutOfRange);
+    EXPECT_EQ(data, Bytes("abc"));
+}
+
+TEST(CodecVectors, EmptyDataStreamDecodesToItsOwnIdentification) {
+    // A zero length field stops the decoder before it produces anything: the array is kept.
+    EXPECT_EQ(Decoded(Hex({0x4B, 0x58, 0x20, 0x0D})), Hex({0x4B, 0x58, 0x20, 0x0D}));
+}
+
+}  // namespace
+}  // namespace pagora

@@ -1,0 +1,118 @@
+#pragma once
+// A deliberately plain HE3 decoder, written straight from the stream layout: it rebuilds the
+// code tree in a map and walks it one bit at a time. Tests and fuzzers compare the production
+// decoder's table-driven output against it.
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace pagora::testing {
+
+struct TreeWalkResult {
+    bool identificationError = false;
+    bool tooShort = false;
+    std::vector<uint8_t> bytes;  // the array after the call
+    bool checksumMismatch = false;
+};
+
+inline TreeWalkResult TreeWalkDecode(const std::vector<uint8_t>& s) {
+    TreeWalkResult r;
+    r.bytes = s;
+    const int64_t n = static_cast<int64_t>(s.size());
+    if (n < 4) {
+        r.tooShort = true;
+        return r;
+    }
+    if (s[0] == 'H' && s[1] == 'E' && s[3] == 0x0D) {
+        if (s[2] == '0') {
+            r.bytes.assign(s.begin() + 4, s.end());
+            return r;
+        }
+        if (s[2] != '3') {
+            r.identificationError = true;
+            return r;
+        }
+    }
+    if (n < 9) {
+        return r;
+    }
+    const int32_t length = static_cast<int32_t>(uint32_t{s[5]} | uint32_t{s[6]} << 8 |
+                                                uint32_t{s[7]} << 16 | uint32_t{s[8]} << 24);
+    if (length <= 0) {
+        return r;
+    }
+    int32_t count = 0;
+    if (n >= 11) {
+        count = static_cast<int16_t>(uint16_t(s[9] | s[10] << 8));
+    }
+    int lengths[256] = {};
+    for (int32_t k = 0; k < count; ++k) {
+        int64_t off = 11 + 2 * int64_t{k};
+        if (off + 1 >= n) {
+            break;
+        }
+        lengths[s[off]] = s[off + 1];
+    }
+    int64_t bit = (11 + 2 * int64_t{count > 0 ? count : 0}) * 8;
+    auto bitAt = [&](int64_t b) { return (b >> 3) < n ? (s[b >> 3] >> (b & 7)) & 1 : 0; };
+
+    // Tree: node id -> {child0, child1, value}; node 0 is the root. At most 512 nodes.
+    struct Node {
+        int child[2] = {-1, -1};
+        int value = -1;
+    };
+    std::vector<Node> tree(1);
+    for (int v = 0; v < 256; ++v) {
+        std::vector<int> code;
+        for (int j = 0; j < lengths[v]; ++j) {
+            code.push_back(bitAt(bit++));
+        }
+        if (code.empty()) {
+            continue;
+        }
+        int cur = 0;
+        bool complete = true;
+        for (int b : code) {
+            if (tree[cur].child[b] == -1) {
+                if (tree.size() >= 512) {
+                    complete = false;
+                    break;
+                }
+                tree[cur].child[b] = static_cast<int>(tree.size());
+                tree.emplace_back();
+            }
+            cur = tree[cur].child[b];
+        }
+        if (complete) {
+            tree[cur].value = v;
+        }
+    }
+    const int64_t dataStart = (bit + 7) / 8;
+    std::vector<uint8_t> out;
+    int cur = 0;
+    for (int64_t b = dataStart * 8; b < n * 8 && static_cast<int64_t>(out.size()) < length; ++b) {
+        cur = tree[cur].child[bitAt(b)];
+        if (cur == -1) {
+            break;
+        }
+        if (tree[cur].value >= 0) {
+            out.push_back(static_cast<uint8_t>(tree[cur].value));
+            cur = 0;
+        }
+    }
+    uint8_t sum = 0;
+    for (uint8_t b : out) {
+        sum ^= b;
+    }
+    if (dataStart < n) {
+        r.checksumMismatch = sum != s[4];
+    }
+    if (!out.empty()) {
+        r.bytes = out;
+    }
+    return r;
+}
+
+}  // namespace pagora::testing
