@@ -1,0 +1,48 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace pagora {
+
+// The folder into which archive members are extracted: a private per-user folder under the
+// temporary directory, always ending with "/". Set once at start by SetWorkingFolder.
+const std::string& WorkingFolder();
+
+// Fixes the working folder. `executableFolder` (without trailing "/") is the fallback used when
+// no temporary folder exists.
+void SetWorkingFolder(const std::string& executableFolder);
+
+// Where SetWorkingFolder looks for a temporary folder. FromProcess() reads the environment:
+// $TMPDIR when it is an absolute path, else "/tmp", and $XDG_RUNTIME_DIR when set.
+struct TempEnvironment {
+    std::string systemTemp;
+    std::optional<std::string> xdgRuntimeDir;
+
+    static TempEnvironment FromProcess();
+};
+
+// SetWorkingFolder with the temporary folders given instead of read from the environment.
+// The working folder is, in this order of preference:
+//   - $XDG_RUNTIME_DIR/PG/ when that folder is a real folder owned by the user, mode 0700;
+//   - otherwise <system temp>/PG-<uid>/, or the executable's folder + "/" when the system
+//     temporary folder does not exist;
+//   - a fixed folder that exists but is not a real folder owned by the user without group or
+//     other permissions (a link, another user's folder, a file) is replaced by a fresh folder
+//     made with mkdtemp beside it.
+// Never fails: when nothing else works, the executable's folder serves.
+void SetWorkingFolder(const std::string& executableFolder, const TempEnvironment& environment);
+
+// Makes `folder` the working folder as it is (a "/" is added when missing), for tools that
+// extract into a folder of the user's choice.
+void UseWorkingFolder(const std::string& folder);
+
+// Extracts member `strMemberName` of the archive `strArchivePath` as the file
+// WorkingFolder() + strMemberName, replacing any file of that name. Returns "filenotfound"
+// (and writes nothing) when the archive does not list the member, else empty text.
+// Throws pagora::Error on a missing or malformed archive, an undecodable member or a member
+// whose checksum does not match (the partial file is removed then).
+std::string ExtractArchiveMember(const std::string& strArchivePath,
+                                 const std::string& strMemberName);
+
+}  // namespace pagora
