@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QColor>
+#include <QPoint>
+#include <QString>
+#include <QTextBrowser>
+#include <vector>
+
+namespace pagora {
+
+// The page view: a QTextBrowser that behaves like an embedded web-browser control. A document is
+// written whole (DocumentClear, DocumentWrite..., DocumentClose renders it), links never navigate
+// on their own (every click is reported through BeforeNavigate2 first), and the anchors of the
+// shown document can be listed and recoloured.
+class BrowserControl : public QTextBrowser {
+    Q_OBJECT
+  public:
+    explicit BrowserControl(const QString& name, QWidget* parent = nullptr);
+
+    // Which page the view shows (its page key), or empty.
+    QString Tag;
+    const QString& Name() const { return name_; }
+
+    // Raises BeforeNavigate2 with `url`; unless cancelled, shows the empty page. "about:blank" is
+    // the only address that is supported (any other also gives the empty page).
+    void Navigate(const QString& url);
+
+    // Clear starts a new document, Write appends text to it, Close renders it (the view keeps
+    // showing the previous document until then). Absolute file paths in "src" and "background"
+    // attributes name local files.
+    void DocumentClear();
+    void DocumentWrite(const QString& html);
+    void DocumentClose();
+
+    // The anchors of the shown document in document order, like getElementsByTagName("A").
+    struct Anchor {
+        QString href;   // "about:blank" followed by the link's target, e.g. "about:blank#num3"
+        int start = 0;  // character range in the document (a nested link lies inside it)
+        int end = 0;
+        QString target;  // the link's own target as written, e.g. "#num3"
+    };
+    std::vector<Anchor> Anchors() const;
+    // Sets the inline colour of anchor `index` (as returned by Anchors()); text of a link nested
+    // inside it keeps its own colour. An index out of range is ignored.
+    void SetAnchorColor(size_t index, const QColor& color);
+    // Colour currently set for anchor `index` by the style sheet or SetAnchorColor; invalid when
+    // none is set or the index is out of range.
+    QColor AnchorColor(size_t index) const;
+
+    // Screen position (viewport coordinates) of the middle of character `position`, for tests
+    // and tools that click on a link.
+    QPoint PositionOfCharacter(int position);
+
+  signals:
+    // Raised for every link click before anything navigates; `cancel` starts false.
+    void BeforeNavigate2(const QString& url, bool& cancel);
+
+  private:
+    QString name_;
+    QString pending_;
+};
+
+// Makes "Amiri Quran" stand in for the mushaf font "KFGQPC Uthmanic Script HAFS" when that font
+// is not installed. Call once after the application object exists.
+void InstallMushafFontFallback();
+
+}  // namespace pagora
