@@ -1,0 +1,147 @@
+#include "tools/ArchiveReader.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+#include "codec/clsCompress.h"
+#include "tools/MushafSources.h"
+
+namespace pagora::pack {
+
+namespace {
+
+constexpr int64_t kTrailerSize = 10;
+
+bool ParseDecimal(const std::string& text, int64_t& value) {
+    if (text.empty() || text.size() > 12) {
+        return false;
+    }
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        throw PackError("cannot open " + path + ": " + std::strerror(errno));
+    }
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                               std::istreambuf_iterator<char>());
+    if (file.bad()) {
+        throw PackError("cannot read " + path);
+    }
+    return bytes;
+}
+
+void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!file) {
+        throw PackError("cannot create " + path + ": " + std::strerror(errno));
+    }
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    if (!file) {
+        throw PackError("cannot write " + path);
+    }
+}
+
+ArchiveDirectory ReadArchiveDirectory(const std::string& path) {
+    const std::vector<uint8_t> bytes = ReadWholeFile(path);
+    auto bad = [&](const std::string& why) {
+        return PackError(path + " is not a valid archive: " + why);
+    };
+    ArchiveDirectory dir;
+    dir.fileSize = static_cast<int64_t>(bytes.size());
+    if (dir.fileSize < kTrailerSize) {
+        throw bad("shorter than its 10-byte trailer");
+    }
+    std::string trailer(bytes.end() - kTrailerSize, bytes.end());
+    const size_t first = trailer.find_first_not_of(' ');
+    const size_t last = trailer.find_last_not_of(' ');
+    if (first == std::string::npos ||
+        !ParseDecimal(trailer.substr(first, last - first + 1), dir.directorySize)) {
+        throw bad("the trailer \"" + trailer + "\" holds no directory size");
+    }
+    if (dir.directorySize > dir.fileSize - kTrailerSize) {
+        throw bad("the trailer's directory size " + std::to_string(dir.directorySize) +
+                  " reaches before the start of the file");
+    }
+    const int64_t dirStart = dir.fileSize - kTrailerSize - dir.directorySize;
+    const std::string text(bytes.begin() + dirStart, bytes.end() - kTrailerSize);
+    std::vector<std::string> fields;
+    size_t from = 0;
+    while (from < text.size()) {
+        const size_t colon = text.find(':', from);
+        if (colon == std::string::npos) {
+            throw bad("the directory's last field does not end with \":\"");
+        }
+        fields.push_back(text.substr(from, colon - from));
+        from = colon + 1;
+    }
+    int64_t count = 0;
+    if (fields.empty() || !ParseDecimal(fields[0], count)) {
+        throw bad("the directory does not start with the member count");
+    }
+    if (static_cast<int64_t>(fields.size()) != 3 * count + 1) {
+        throw bad("the directory has " + std::to_string(fields.size()) + " fields for " +
+                  std::to_string(count) + " members");
+    }
+    int64_t offset = 0;
+    for (int64_t k = 0; k < count; ++k) {
+        ArchiveEntry e;
+        e.name = fields[1 + k];
+        if (!ParseDecimal(fields[1 + 2 * count + k], e.storedSize)) {
+            throw bad("the size of member \"" + e.name + "\" is not a number");
+        }
+        e.offset = offset;
+        offset += e.storedSize;
+        if (offset > dirStart) {
+            throw bad("member \"" + e.name + "\" reaches into the directory");
+        }
+        dir.entries.push_back(std::move(e));
+    }
+    if (offset != dirStart) {
+        throw bad(std::to_string(dirStart - offset) +
+                  " bytes between the last stream and the directory belong to no member");
+    }
+    return dir;
+}
+
+std::vector<uint8_t> ReadStoredStream(const std::string& path, const ArchiveEntry& entry) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        throw PackError("cannot open " + path + ": " + std::strerror(errno));
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(entry.storedSize));
+    file.seekg(entry.offset);
+    file.read(reinterpret_cast<char*>(bytes.data()), entry.storedSize);
+    if (file.gcount() != entry.storedSize) {
+        throw PackError("cannot read member \"" + entry.name + "\" of " + path);
+    }
+    return bytes;
+}
+
+DecodedStream DecodeStream(std::vector<uint8_t> stream) {
+    clsCompress codec;
+    DecodedStream out;
+    try {
+        codec.DecodeByte(stream, static_cast<int32_t>(stream.size()));
+    } catch (const Error& e) {
+        throw PackError(e.Source() + ": " + e.Description());
+    }
+    out.checksumMatches = !codec.ChecksumError().has_value();
+    out.bytes = std::move(stream);
+    return out;
+}
+
+}  // namespace pagora::pack
