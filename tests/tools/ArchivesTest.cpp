@@ -1,0 +1,184 @@
+// The archives that the build wrote beside the programs, read back as the reader reads them.
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QImage>
+#include <filesystem>
+
+#include "data/Module1.h"
+#include "tests/tools/ToolsTestUtil.h"
+#include "tools/ArchiveReader.h"
+#include "tools/Build.h"
+#include "tools/FrameArt.h"
+#include "tools/PageText.h"
+#include "tools/Verify.h"
+
+namespace pagora::pack {
+namespace {
+
+using testing::Sources;
+using testing::TempDir;
+
+const std::string kArchives = PAGORA_ARCHIVE_DIR;
+
+class BuiltArchivesTest : public ::testing::Test {
+  protected:
+    void SetUp() override { UseWorkingFolder(scratch_.Path()); }
+
+    std::vector<uint8_t> Member(const std::string& archive, const std::string& name) {
+        EXPECT_EQ(ExtractArchiveMember(kArchives + "/" + archive, name), "") << name;
+        const std::string file = WorkingFolder() + name;
+        std::vector<uint8_t> bytes = ReadWholeFile(file);
+        std::filesystem::remove(file);
+        return bytes;
+    }
+
+    std::vector<std::string> Table(const std::string& name, const std::string& separator) {
+        const std::vector<uint8_t> bytes = Member("support.dat", name);
+        const std::string text(bytes.begin(), bytes.end());
+        std::vector<std::string> out;
+        size_t from = 0;
+        for (;;) {
+            const size_t at = text.find(separator, from);
+            out.push_back(text.substr(from, at == std::string::npos ? at : at - from));
+            if (at == std::string::npos) {
+                return out;
+            }
+            from = at + separator.size();
+        }
+    }
+
+    TempDir scratch_;
+};
+
+TEST_F(BuiltArchivesTest, AllVersesOnceInOrderAcrossThePages) {
+    const MushafSources& src = Sources();
+    const std::vector<std::string> starts = Table("pagestartsuraverse.txt", ";");
+    ASSERT_EQ(starts.size(), 604u);
+    const std::u16string marker = FromUtf16Le(Member("support.dat", "surat.txt"));
+
+    int sura = 1;
+    int verse = 1;
+    int seen = 0;
+    for (int page = 1; page <= 604; ++page) {
+        const std::string key = PageKey(page);
+        const std::u16string text = FromUtf16Le(Member("order" + key.substr(2) + ".dat", key));
+        bool first = true;
+        for (const PageLine& line : ParsePage(text, marker, page)) {
+            if (line.kind != PageLine::Kind::Verse) {
+                continue;
+            }
+            ASSERT_LE(sura, 114) << "page " << page << " holds a verse after 114:6";
+            if (first) {
+                EXPECT_EQ(starts[page - 1], std::to_string(sura) + "," + std::to_string(verse))
+                    << "page " << page;
+                first = false;
+            }
+            EXPECT_EQ(line.number, verse) << "page " << page;
+            EXPECT_EQ(line.body, Utf8ToUtf16(src.suras[sura - 1].verses[verse - 1]))
+                << sura << ":" << verse;
+            EXPECT_FALSE(line.strayDigit) << sura << ":" << verse;
+            ++seen;
+            if (++verse > static_cast<int>(src.suras[sura - 1].verses.size())) {
+                ++sura;
+                verse = 1;
+            }
+        }
+        EXPECT_FALSE(first) << "page " << page << " holds no verse";
+    }
+    EXPECT_EQ(seen, 6236);
+    EXPECT_EQ(sura, 115);
+}
+
+TEST_F(BuiltArchivesTest, IndexTablesAgreeWithTheLayout) {
+    const MushafSources& src = Sources();
+    const auto suraPages = Table("quranpageindex.txt", "\r\n");
+    const auto juzPages = Table("juzpageindex.txt", "\r\n");
+    const auto names = Table("suranamesenglish.txt", "\r\n");
+    const auto counts = Table("verse-count.txt", "\r\n");
+    ASSERT_EQ(suraPages.size(), 114u);
+    ASSERT_EQ(juzPages.size(), 30u);
+    ASSERT_EQ(names.size(), 114u);
+    ASSERT_EQ(counts.size(), 114u);
+    EXPECT_EQ(suraPages[0], "1");
+    EXPECT_EQ(suraPages[1], "2");
+    EXPECT_EQ(suraPages[8], "187");
+    EXPECT_EQ(suraPages[113], "604");
+    EXPECT_EQ(juzPages[0], "1");
+    EXPECT_EQ(juzPages[1], "22");
+    EXPECT_EQ(juzPages[29], "582");
+    EXPECT_EQ(names[1], "2. Al-Baqara");
+    EXPECT_EQ(names[113], "114. An-Naas");
+    int total = 0;
+    for (size_t s = 0; s < 114; ++s) {
+        total += std::stoi(counts[s]);
+        EXPECT_EQ(std::stoi(suraPages[s]), PageOfVerse(src, {static_cast<int>(s) + 1, 1}));
+    }
+    EXPECT_EQ(total, 6236);
+    for (size_t j = 0; j < 30; ++j) {
+        EXPECT_EQ(std::stoi(juzPages[j]), PageOfVerse(src, src.juzStarts[j].start)) << j + 1;
+    }
+}
+
+TEST_F(BuiltArchivesTest, MarkerFrameAndImages) {
+    const std::vector<uint8_t> marker = Member("support.dat", "surat.txt");
+    EXPECT_EQ(marker, ToUtf16Le(kSuraMarker));  // no byte-order mark, no line break
+
+    const std::vector<uint8_t> html = Member("support.dat", "border.html");
+    const std::string frame(html.begin(), html.end());
+    EXPECT_EQ(frame.find("#data#"), frame.rfind("#data#"));
+    EXPECT_NE(frame.find("#data#"), std::string::npos);
+    for (const std::string& image : FrameImageNames()) {
+        EXPECT_NE(frame.find("##imagepath##" + image), std::string::npos) << image;
+        const std::vector<uint8_t> bytes = Member("support.dat", image);
+        const bool gif = image.substr(image.size() - 4) == ".gif";
+        const QImage decoded = QImage::fromData(
+            QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())),
+            gif ? "GIF" : "JPEG");
+        ASSERT_FALSE(decoded.isNull()) << image;
+        EXPECT_EQ(decoded.size(), QSize(kFrameBand, kFrameBand)) << image;
+        EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 3), gif ? "GIF" : "\xFF\xD8\xFF");
+    }
+    const std::vector<uint8_t> credits = Member("support.dat", "credits.txt");
+    const std::string text(credits.begin(), credits.end());
+    EXPECT_NE(text.find("quran-json 3.1.2"), std::string::npos);
+    EXPECT_NE(text.find("quran-meta 6.0.17"), std::string::npos);
+    EXPECT_NE(text.find("MIT"), std::string::npos);
+}
+
+TEST_F(BuiltArchivesTest, DirectoriesFitAndEveryMemberDecodes) {
+    int members = 0;
+    for (const std::string& name : ArchiveFileNames()) {
+        const std::string path = kArchives + "/" + name;
+        const ArchiveDirectory dir = ReadArchiveDirectory(path);
+        EXPECT_LE(dir.directorySize, 5000) << name;
+        for (const ArchiveEntry& e : dir.entries) {
+            const DecodedStream d = DecodeStream(ReadStoredStream(path, e));
+            EXPECT_TRUE(d.checksumMatches) << name << " " << e.name;
+            ++members;
+        }
+    }
+    EXPECT_EQ(members, 16 + 604);
+}
+
+TEST_F(BuiltArchivesTest, VerifyFindsNoProblem) {
+    const VerifyReport report = VerifyArchives(kArchives, &Sources());
+    for (const std::string& p : report.problems) {
+        ADD_FAILURE() << p;
+    }
+    EXPECT_EQ(report.pagesChecked, 604);
+    EXPECT_EQ(report.versesSeen, 6236);
+    EXPECT_EQ(report.membersDecoded, 620);
+}
+
+TEST_F(BuiltArchivesTest, RebuildGivesIdenticalBytes) {
+    TempDir out;
+    BuildArchives(Sources(), PAGORA_NODE_MODULES, out.Path());
+    for (const std::string& name : ArchiveFileNames()) {
+        EXPECT_TRUE(ReadWholeFile(out / name) == ReadWholeFile(kArchives + "/" + name)) << name;
+    }
+}
+
+}  // namespace
+}  // namespace pagora::pack

@@ -1,0 +1,181 @@
+// The pagora-pack command line: its answers to good and bad requests.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "tests/tools/ToolsTestUtil.h"
+#include "tools/ArchiveReader.h"
+#include "tools/Build.h"
+#include "tools/PageText.h"
+
+namespace pagora::pack {
+namespace {
+
+using testing::Sources;
+using testing::TempDir;
+
+const std::string kArchives = PAGORA_ARCHIVE_DIR;
+
+struct Outcome {
+    int status = -1;
+    std::string output;  // stdout and stderr together
+};
+
+std::string Quote(const std::string& arg) {
+    std::string q = "'";
+    for (char c : arg) {
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return q + "'";
+}
+
+Outcome Pack(const std::vector<std::string>& args) {
+    std::string command = Quote(PAGORA_PACK_EXE);
+    for (const std::string& a : args) {
+        command += " " + Quote(a);
+    }
+    command += " 2>&1";
+    Outcome out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return out;
+    }
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) {
+        out.output.append(buf, n);
+    }
+    const int status = ::pclose(pipe);
+    out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return out;
+}
+
+bool Contains(const Outcome& o, const std::string& text) {
+    return o.output.find(text) != std::string::npos;
+}
+
+TEST(PackCliTest, HelpAndBadCommandLines) {
+    const Outcome help = Pack({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(Contains(help, "Usage: pagora-pack COMMAND"));
+    EXPECT_TRUE(Contains(help, "verify DIR"));
+
+    for (const std::vector<std::string>& bad :
+         std::vector<std::vector<std::string>>{{},
+                                               {"frobnicate"},
+                                               {"build"},
+                                               {"build", "--out"},
+                                               {"build", "--out", "x", "--colour", "red"},
+                                               {"list"},
+                                               {"list", "a", "b"},
+                                               {"extract", "support.dat"},
+                                               {"encode", "only-one"},
+                                               {"verify"}}) {
+        const Outcome o = Pack(bad);
+        EXPECT_EQ(o.status, 2) << o.output;
+        EXPECT_TRUE(Contains(o, "Try 'pagora-pack --help'")) << o.output;
+    }
+}
+
+TEST(PackCliTest, ListShowsEveryMember) {
+    const Outcome o = Pack({"list", kArchives + "/support.dat"});
+    EXPECT_EQ(o.status, 0) << o.output;
+    EXPECT_TRUE(Contains(o, "16 members"));
+    for (const char* name : {"quranpageindex.txt", "surat.txt", "border.html", "top.gif",
+                             "right-s.jpg", "credits.txt"}) {
+        EXPECT_TRUE(Contains(o, name)) << name;
+    }
+    // surat.txt decodes to the four code units of the marker.
+    EXPECT_TRUE(o.output.find("surat.txt") != std::string::npos &&
+                o.output.find(" 8\n", o.output.find("surat.txt")) != std::string::npos);
+}
+
+TEST(PackCliTest, MissingOrBrokenArchivesFail) {
+    TempDir tmp;
+    const Outcome missing = Pack({"list", tmp / "nothing.dat"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(Contains(missing, "nothing.dat"));
+
+    WriteWholeFile(tmp / "junk.dat", std::vector<uint8_t>(40, 'z'));
+    const Outcome junk = Pack({"list", tmp / "junk.dat"});
+    EXPECT_EQ(junk.status, 1);
+    EXPECT_TRUE(Contains(junk, "is not a valid archive"));
+
+    const Outcome extract = Pack({"extract", tmp / "nothing.dat", "001", "--to", tmp.Path()});
+    EXPECT_EQ(extract.status, 1);
+    EXPECT_TRUE(Contains(extract, "no archive"));
+}
+
+TEST(PackCliTest, ExtractWritesTheMemberAndRefusesOthers) {
+    TempDir tmp;
+    const Outcome ok =
+        Pack({"extract", kArchives + "/order2.dat", "002", "012", "--to", tmp.Path()});
+    EXPECT_EQ(ok.status, 0) << ok.output;
+    EXPECT_TRUE(ReadWholeFile(tmp / "002") == PageMember(Sources(), 2));
+    EXPECT_TRUE(ReadWholeFile(tmp / "012") == PageMember(Sources(), 12));
+
+    const Outcome unknown = Pack({"extract", kArchives + "/order2.dat", "003", "--to", tmp.Path()});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_TRUE(Contains(unknown, "has no member \"003\""));
+    EXPECT_FALSE(std::filesystem::exists(tmp / "003"));
+
+    // A name that differs only in letter case is not the member.
+    const Outcome upper =
+        Pack({"extract", kArchives + "/support.dat", "SURAT.TXT", "--to", tmp.Path()});
+    EXPECT_EQ(upper.status, 1);
+    EXPECT_FALSE(std::filesystem::exists(tmp / "SURAT.TXT"));
+
+    const Outcome escape =
+        Pack({"extract", kArchives + "/support.dat", "../surat.txt", "--to", tmp.Path()});
+    EXPECT_EQ(escape.status, 2);
+    const Outcome noFolder =
+        Pack({"extract", kArchives + "/support.dat", "surat.txt", "--to", tmp / "absent"});
+    EXPECT_EQ(noFolder.status, 1);
+    EXPECT_TRUE(Contains(noFolder, "no folder"));
+}
+
+TEST(PackCliTest, EncodeDecodeRoundTripAndCorruptStream) {
+    TempDir tmp;
+    const std::vector<uint8_t> page = PageMember(Sources(), 77);
+    WriteWholeFile(tmp / "in", page);
+    ASSERT_EQ(Pack({"encode", tmp / "in", tmp / "he3"}).status, 0);
+    ASSERT_EQ(Pack({"decode", tmp / "he3", tmp / "out"}).status, 0);
+    EXPECT_TRUE(ReadWholeFile(tmp / "out") == page);
+    EXPECT_LT(std::filesystem::file_size(tmp / "he3"), page.size());
+
+    std::vector<uint8_t> stream = ReadWholeFile(tmp / "he3");
+    stream[stream.size() - 20] ^= 0x24;
+    WriteWholeFile(tmp / "bad", stream);
+    const Outcome bad = Pack({"decode", tmp / "bad", tmp / "bad-out"});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_TRUE(Contains(bad, "checksum mismatch"));
+    EXPECT_FALSE(std::filesystem::exists(tmp / "bad-out"));
+
+    WriteWholeFile(tmp / "empty", {});
+    EXPECT_EQ(Pack({"encode", tmp / "empty", tmp / "x"}).status, 1);
+    EXPECT_EQ(Pack({"encode", tmp / "absent", tmp / "x"}).status, 1);
+}
+
+TEST(PackCliTest, BuildIsReproducibleAndVerifies) {
+    TempDir tmp;
+    const Outcome built = Pack({"build", "--out", tmp.Path(), "--node-modules", PAGORA_NODE_MODULES,
+                                "--meta", PAGORA_LAYOUT_JSON});
+    ASSERT_EQ(built.status, 0) << built.output;
+    for (const std::string& name : ArchiveFileNames()) {
+        EXPECT_TRUE(ReadWholeFile(tmp / name) == ReadWholeFile(kArchives + "/" + name)) << name;
+    }
+    const Outcome verified = Pack({"verify", tmp.Path(), "--meta", PAGORA_LAYOUT_JSON});
+    EXPECT_EQ(verified.status, 0) << verified.output;
+    EXPECT_TRUE(Contains(verified, "604 pages and 6236 verses checked against the sources"));
+
+    std::filesystem::remove(tmp / "order3.dat");
+    const Outcome broken = Pack({"verify", tmp.Path(), "--no-sources"});
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_TRUE(Contains(broken, "order3.dat"));
+}
+
+}  // namespace
+}  // namespace pagora::pack

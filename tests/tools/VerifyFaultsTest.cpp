@@ -1,0 +1,171 @@
+// pagora-pack verify must catch archives that would mislead the reader.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "data/ArchiveWriter.h"
+#include "tests/tools/ToolsTestUtil.h"
+#include "tools/ArchiveReader.h"
+#include "tools/Build.h"
+#include "tools/PageText.h"
+#include "tools/Verify.h"
+
+namespace pagora::pack {
+namespace {
+
+using testing::Sources;
+using testing::TempDir;
+
+class VerifyFaultsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const std::string& name : ArchiveFileNames()) {
+            std::filesystem::copy_file(std::string(PAGORA_ARCHIVE_DIR) + "/" + name, dir_ / name);
+        }
+    }
+
+    // Rewrites page `page` of its page archive with `edit` applied to its text.
+    void EditPage(int page, const std::function<void(std::u16string&)>& edit) {
+        const int digit = page % 10;
+        std::vector<ArchiveMember> members = PageArchiveMembers(Sources(), digit);
+        for (ArchiveMember& m : members) {
+            if (m.name == PageKey(page)) {
+                std::u16string text = FromUtf16Le(m.content);
+                edit(text);
+                m.content = ToUtf16Le(text);
+            }
+        }
+        WriteArchive(dir_ / ("order" + std::to_string(digit) + ".dat"), members);
+    }
+
+    void EditSupport(const std::string& name, const std::string& content) {
+        std::vector<ArchiveMember> members = SupportMembers(Sources(), PAGORA_NODE_MODULES);
+        for (ArchiveMember& m : members) {
+            if (m.name == name) {
+                m.content.assign(content.begin(), content.end());
+            }
+        }
+        WriteArchive(dir_ / "support.dat", members);
+    }
+
+    // True when verification reports a problem containing `text`.
+    ::testing::AssertionResult Reports(const std::string& text, bool withSources = false) {
+        const VerifyReport report = VerifyArchives(dir_.Path(), withSources ? &Sources() : nullptr);
+        std::string all;
+        for (const std::string& p : report.problems) {
+            if (p.find(text) != std::string::npos) {
+                return ::testing::AssertionSuccess();
+            }
+            all += "\n  " + p;
+        }
+        return ::testing::AssertionFailure()
+               << "no problem mentions \"" << text << "\"; problems:" << all;
+    }
+
+    TempDir dir_;
+};
+
+TEST_F(VerifyFaultsTest, IntactCopyPasses) {
+    EXPECT_TRUE(VerifyArchives(dir_.Path(), nullptr).problems.empty());
+}
+
+TEST_F(VerifyFaultsTest, MissingOrSkippedVerses) {
+    EditPage(2, [](std::u16string& t) { t.erase(t.rfind(u"\r\n")); });  // drop 2:5
+    EXPECT_TRUE(Reports("page 003: first verse is 2:5"));
+}
+
+TEST_F(VerifyFaultsTest, WrongVerseNumber) {
+    EditPage(3, [](std::u16string& t) { t.back() = u'\u0669'; });
+    EXPECT_TRUE(Reports("page 003: verse number"));
+}
+
+TEST_F(VerifyFaultsTest, MarkerInsideAVerse) {
+    EditPage(3, [](std::u16string& t) { t.insert(0, kSuraMarker); });
+    EXPECT_TRUE(Reports("page 003: a sura header (or a verse holding the marker)"));
+}
+
+TEST_F(VerifyFaultsTest, TrailingLineBreakAndStrayDigits) {
+    EditPage(4, [](std::u16string& t) { t += u"\r\n"; });
+    EXPECT_TRUE(Reports("page 004: ends with CR LF"));
+    EditPage(4, [](std::u16string& t) { t.insert(0, u"7"); });
+    EXPECT_TRUE(Reports("page 004: a digit outside a verse number"));
+}
+
+TEST_F(VerifyFaultsTest, TextDiffersFromTheSources) {
+    EditPage(5, [](std::u16string& t) { t.insert(0, u"x"); });
+    EXPECT_TRUE(Reports("differs from the source", true));
+}
+
+TEST_F(VerifyFaultsTest, SupportTablesThatDisagree) {
+    std::string pages;
+    for (int s = 1; s <= 114; ++s) {
+        if (s > 1) {
+            pages += "\r\n";
+        }
+        pages += s == 3 ? "51" : std::to_string(PageOfVerse(Sources(), {s, 1}));
+    }
+    EditSupport("quranpageindex.txt", pages);
+    EXPECT_TRUE(Reports("quranpageindex.txt: sura 3 begins on page 50, the table says 51"));
+
+    EditSupport("verse-count.txt", "7\r\n286");
+    EXPECT_TRUE(Reports("verse-count.txt: 2 entries, expected 114"));
+}
+
+TEST_F(VerifyFaultsTest, FrameWithoutPagePlaceholder) {
+    EditSupport("border.html", "<table><tr><td>##imagepath##top.gif</td></tr></table>");
+    EXPECT_TRUE(Reports("\"#data#\" 0 times"));
+    EXPECT_TRUE(Reports("does not refer to left_top.gif"));
+}
+
+TEST_F(VerifyFaultsTest, CorruptStreamAndMissingArchive) {
+    const ArchiveDirectory dir = ReadArchiveDirectory(dir_ / "order5.dat");
+    std::vector<uint8_t> bytes = ReadWholeFile(dir_ / "order5.dat");
+    bytes[static_cast<size_t>(dir.entries[3].offset + dir.entries[3].storedSize / 2)] ^= 0x5A;
+    WriteWholeFile(dir_ / "order5.dat", bytes);
+    EXPECT_TRUE(Reports("order5.dat: member \"035\""));
+
+    std::filesystem::remove(dir_ / "order7.dat");
+    EXPECT_TRUE(Reports("order7.dat"));
+}
+
+TEST_F(VerifyFaultsTest, DirectoryLongerThanTheReaderReads) {
+    // 900 one-byte members: the writer refuses this, so the archive is put together by hand.
+    const std::vector<uint8_t> stream = ReadStoredStream(
+        dir_ / "support.dat", ReadArchiveDirectory(dir_ / "support.dat").entries[4]);
+    std::vector<uint8_t> file;
+    std::string names;
+    std::string second;
+    std::string sizes;
+    for (int k = 0; k < 900; ++k) {
+        file.insert(file.end(), stream.begin(), stream.end());
+        names += "m" + std::to_string(k) + ":";
+        second += "0:";
+        sizes += std::to_string(stream.size()) + ":";
+    }
+    std::string directory = "900:" + names + second + sizes;
+    std::string trailer = std::to_string(directory.size());
+    trailer.resize(10, ' ');
+    directory += trailer;
+    file.insert(file.end(), directory.begin(), directory.end());
+    WriteWholeFile(dir_ / "support.dat", file);
+    EXPECT_TRUE(Reports("does not fit the reader's 5000-byte buffer"));
+}
+
+TEST_F(VerifyFaultsTest, MalformedDirectories) {
+    WriteWholeFile(dir_ / "order1.dat", {'x', 'y'});
+    EXPECT_TRUE(Reports("order1.dat is not a valid archive: shorter than its 10-byte trailer"));
+    const std::string noDigits = "abc:      abcdefghij";
+    WriteWholeFile(dir_ / "order1.dat", std::vector<uint8_t>(noDigits.begin(), noDigits.end()));
+    EXPECT_TRUE(Reports("holds no directory size"));
+    const std::string tooFar = "1:a:0:3:   99999    ";
+    WriteWholeFile(dir_ / "order1.dat", std::vector<uint8_t>(tooFar.begin(), tooFar.end()));
+    EXPECT_TRUE(Reports("reaches before the start of the file"));
+    const std::string badSize = "1:a:0:x:8         ";
+    WriteWholeFile(dir_ / "order1.dat", std::vector<uint8_t>(badSize.begin(), badSize.end()));
+    EXPECT_TRUE(Reports("the size of member \"a\" is not a number"));
+}
+
+}  // namespace
+}  // namespace pagora::pack
