@@ -1,0 +1,205 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QMenu>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "menu/clsNewMenu.h"
+#include "platform/QtPopupMenu.h"
+
+namespace pagora {
+namespace {
+
+using namespace popupflags;
+
+// Presses `keys` one at a time, each into the popup that is active at that moment, while a
+// popup menu runs its own event loop. Records the captions of the popups that received keys.
+class PopupKeys {
+  public:
+    explicit PopupKeys(std::vector<Qt::Key> keys) : keys_(std::move(keys)) {}
+
+    void Start() {
+        QTimer::singleShot(50, [this] { Next(); });
+        // Never leave a test hanging in a menu that did not react to the keys.
+        QTimer::singleShot(10000, [this] {
+            timedOut = true;
+            while (QWidget* popup = QApplication::activePopupWidget()) {
+                popup->close();
+            }
+        });
+    }
+
+    std::vector<QString> popupTitles;  // the active popup's title before each key
+    std::vector<QPoint> popupPositions;
+    bool timedOut = false;
+
+  private:
+    void Next() {
+        if (index_ >= keys_.size()) {
+            return;
+        }
+        QWidget* popup = QApplication::activePopupWidget();
+        if (popup == nullptr) {
+            QTimer::singleShot(20, [this] { Next(); });
+            return;
+        }
+        auto* menu = qobject_cast<QMenu*>(popup);
+        popupTitles.push_back(menu != nullptr ? menu->title() : QStringLiteral("?"));
+        popupPositions.push_back(popup->pos());
+        QTest::keyClick(popup, keys_[index_++]);
+        QTimer::singleShot(50, [this] { Next(); });
+    }
+
+    std::vector<Qt::Key> keys_;
+    std::size_t index_ = 0;
+};
+
+class QtPopupMenuTest : public ::testing::Test {
+  protected:
+    std::shared_ptr<QtPopupMenu> service = std::make_shared<QtPopupMenu>();
+
+    void BuildTwoRanges(clsNewMenu& menu) {
+        menu.Create(0);
+        menu.AddMenu("Sura 1 - 25");
+        menu.AddMenu("Sura 26 - 50");
+        menu.SubMenu(0)->AddMenu("Al-Fatiha", "0");
+        menu.SubMenu(0)->AddMenu("Al-Baqara", "1");
+        menu.SubMenu(1)->AddMenu("Ash-Shuara", "25");
+        menu.SubMenu(1)->AddMenu("An-Naml", "26");
+    }
+};
+
+TEST_F(QtPopupMenuTest, KeysPickANestedEntryOfTheShownMenu) {
+    clsNewMenu menu(service);
+    BuildTwoRanges(menu);
+    QCursor::setPos(120, 140);
+
+    PopupKeys keys({Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Down, Qt::Key_Return});
+    keys.Start();
+    const std::string answer = menu.PopUp();
+
+    EXPECT_FALSE(keys.timedOut);
+    EXPECT_EQ(answer, "26");
+    ASSERT_EQ(keys.popupTitles.size(), 5u);
+    EXPECT_EQ(keys.popupTitles[3], "Sura 26 - 50") << "the last keys went to the submenu";
+    EXPECT_EQ(keys.popupPositions[0], QPoint(120, 140)) << "shown at the cursor";
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_EQ(menu.Count(), -1);
+}
+
+TEST_F(QtPopupMenuTest, EscapeDismissesTheMenu) {
+    clsNewMenu menu(service);
+    BuildTwoRanges(menu);
+
+    PopupKeys keys({Qt::Key_Down, Qt::Key_Escape});
+    keys.Start();
+    EXPECT_EQ(menu.PopUp(), "-1");
+    EXPECT_FALSE(keys.timedOut);
+    EXPECT_EQ(keys.popupTitles.size(), 2u);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+TEST_F(QtPopupMenuTest, WidgetsShowStatesPicturesAndNesting) {
+    const MenuHandle top = service->CreatePopupMenu();
+    const MenuHandle sub = service->CreatePopupMenu();
+    QImage red(16, 16, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    const BitmapHandle picture = service->RegisterBitmap(red);
+    ASSERT_NE(picture, 0);
+
+    service->AppendMenu(top, MF_CHECKED, 1000, "Checked");
+    service->AppendMenu(top, MF_STRING, 1001, "Default");
+    service->AppendMenu(top, MF_SEPARATOR, 1002, "");
+    service->AppendMenu(top, MF_GRAYED, 1003, "Grayed");
+    service->AppendMenu(sub, MF_STRING, 1004, "Inner");
+    service->AppendMenu(top, MF_STRING, 1005, "Opener");
+    EXPECT_TRUE(service->ModifyMenu(top, 1005, MF_BYCOMMAND | MF_POPUP,
+                                    static_cast<std::uintptr_t>(sub), "Opener"));
+    EXPECT_TRUE(service->SetMenuDefaultItem(top, 1001, 0));
+    EXPECT_TRUE(service->SetMenuItemBitmaps(top, 3, MF_BYPOSITION, picture, picture));
+
+    std::unique_ptr<QMenu> widget = service->BuildQMenu(top);
+    ASSERT_TRUE(widget);
+    const QList<QAction*> actions = widget->actions();
+    ASSERT_EQ(actions.size(), 5);
+    EXPECT_TRUE(actions[0]->isCheckable());
+    EXPECT_TRUE(actions[0]->isChecked());
+    EXPECT_FALSE(actions[0]->font().bold());
+    EXPECT_FALSE(actions[1]->isCheckable());
+    EXPECT_TRUE(actions[1]->font().bold());
+    EXPECT_EQ(widget->defaultAction(), actions[1]);
+    EXPECT_TRUE(actions[2]->isSeparator());
+    EXPECT_FALSE(actions[3]->isEnabled());
+    EXPECT_FALSE(actions[3]->icon().isNull());
+    EXPECT_TRUE(actions[0]->icon().isNull());
+    EXPECT_EQ(actions[3]->data().toULongLong(), 1003u);
+    ASSERT_NE(actions[4]->menu(), nullptr);
+    EXPECT_EQ(actions[4]->text(), "Opener");
+    ASSERT_EQ(actions[4]->menu()->actions().size(), 1);
+    EXPECT_EQ(actions[4]->menu()->actions()[0]->text(), "Inner");
+    EXPECT_EQ(actions[4]->menu()->actions()[0]->data().toULongLong(), 1004u);
+}
+
+TEST_F(QtPopupMenuTest, HandlesCountsAndDestruction) {
+    EXPECT_EQ(service->GetMenuItemCount(0), -1);
+    EXPECT_EQ(service->GetMenuItemCount(12345), -1);
+    EXPECT_FALSE(service->AppendMenu(0, MF_STRING, 1, "x"));
+    EXPECT_EQ(service->TrackPopupMenuEx(12345, TPM_RETURNCMD, 0, 0, 0), 0);
+
+    const MenuHandle top = service->CreatePopupMenu();
+    const MenuHandle sub = service->CreatePopupMenu();
+    const MenuHandle inner = service->CreatePopupMenu();
+    EXPECT_EQ(service->GetMenuItemCount(top), 0);
+    service->AppendMenu(top, MF_STRING, 1000, "a");
+    EXPECT_EQ(service->GetSubMenu(top, 0), 0);
+    EXPECT_EQ(service->GetSubMenu(top, 5), 0);
+    EXPECT_TRUE(service->ModifyMenu(top, 0, MF_BYPOSITION | MF_POPUP,
+                                    static_cast<std::uintptr_t>(sub), "a"));
+    EXPECT_EQ(service->GetSubMenu(top, 0), sub);
+    EXPECT_TRUE(service->AppendMenu(sub, MF_POPUP, static_cast<std::uintptr_t>(inner), "b"));
+    EXPECT_TRUE(service->AppendMenu(inner, MF_STRING, 1001, "c"));
+
+    // By command the item is found inside submenus too.
+    EXPECT_TRUE(service->ModifyMenu(top, 1001, MF_BYCOMMAND | MF_CHECKED, 1001, "c2"));
+
+    // A menu opens from one place only and never from inside itself.
+    EXPECT_FALSE(service->AppendMenu(top, MF_POPUP, static_cast<std::uintptr_t>(sub), "again"));
+    EXPECT_FALSE(service->AppendMenu(inner, MF_POPUP, static_cast<std::uintptr_t>(top), "loop"));
+    EXPECT_FALSE(service->AppendMenu(top, MF_POPUP, static_cast<std::uintptr_t>(top), "self"));
+    EXPECT_EQ(service->GetMenuItemCount(top), 1);
+
+    // Replacing an opener destroys the submenu it opened, with its own submenus.
+    EXPECT_TRUE(service->ModifyMenu(top, 0, MF_BYPOSITION, 1002, "plain"));
+    EXPECT_EQ(service->GetMenuItemCount(sub), -1);
+    EXPECT_EQ(service->GetMenuItemCount(inner), -1);
+
+    const MenuHandle other = service->CreatePopupMenu();
+    const MenuHandle child = service->CreatePopupMenu();
+    service->AppendMenu(other, MF_POPUP, static_cast<std::uintptr_t>(child), "child");
+    EXPECT_TRUE(service->DestroyMenu(child));
+    EXPECT_EQ(service->GetSubMenu(other, 0), 0) << "the opener no longer opens a dead menu";
+    EXPECT_TRUE(service->DestroyMenu(top));
+    EXPECT_FALSE(service->DestroyMenu(top));
+    EXPECT_EQ(service->GetMenuItemCount(top), -1);
+}
+
+}  // namespace
+}  // namespace pagora
+
+// The widgets need one application object for the whole run, made before any test and destroyed
+// before Qt's own globals go.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
