@@ -1,0 +1,41 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace pagora {
+
+inline constexpr int kFirstPage = 1;
+inline constexpr int kLastPage = 604;
+inline constexpr int kSmallestTextSize = 10;
+inline constexpr int kLargestTextSize = 200;
+
+// What a number prompt shows and the range of answers it accepts.
+struct NumberPrompt {
+    const char* message;
+    const char* title;
+    int lowest;
+    int highest;
+};
+inline constexpr NumberPrompt kPageNumberPrompt{"Enter page number (1 to 604)", "Enter Page Number",
+                                                kFirstPage, kLastPage};
+inline constexpr NumberPrompt kTextSizePrompt{"Enter text size (10 to 200)", "Enter text size",
+                                              kSmallestTextSize, kLargestTextSize};
+
+// The number at the start of `text`, read like the classic Val(): leading blanks, an optional
+// sign, digits and a decimal part; whatever follows is ignored. 0 when there is no number.
+double LeadingNumber(std::string_view text);
+
+// `value` rounded to the nearest whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
+double RoundHalfEven(double value);
+
+// Reads the answer typed into a number prompt. Nothing when the answer is empty or only spaces
+// (a cancelled prompt answers with empty text) or when its leading number lies outside
+// lowest..highest; the range is tested before rounding, so "604.4" is too large for 1..604.
+// Otherwise the number rounded half to even.
+std::optional<int> ReadTypedNumber(std::string_view answer, int lowest, int highest);
+inline std::optional<int> ReadTypedNumber(std::string_view answer, const NumberPrompt& prompt) {
+    return ReadTypedNumber(answer, prompt.lowest, prompt.highest);
+}
+
+}  // namespace pagora
