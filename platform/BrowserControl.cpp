@@ -19,28 +19,48 @@ namespace {
 
 const QString kBlank = QStringLiteral("about:blank");
 
-// Qt's rich-text import keeps whitespace that follows a closing block element and joins it,
-// together with the inline content after it, into that block; a browser starts a new line
-// there and drops the whitespace. Removing it gives the browser's block structure.
-QString JoinBlockEnds(const QString& html) {
-    static const QRegularExpression blockEnd(
-        QStringLiteral(
-            R"re((</(?:center|div|p|h[1-6]|blockquote|table|ul|ol|li|dl|pre)\s*>|<hr\b[^>]*>|<br\b[^>]*>)\s+)re"),
-        QRegularExpression::CaseInsensitiveOption);
-    QString out = html;
-    out.replace(blockEnd, QStringLiteral("\\1"));
-    return out;
+bool IsBlockElement(const QString& name) {
+    static const QStringList blocks = {
+        QStringLiteral("address"), QStringLiteral("blockquote"), QStringLiteral("body"),
+        QStringLiteral("caption"), QStringLiteral("center"),     QStringLiteral("dd"),
+        QStringLiteral("div"),     QStringLiteral("dl"),         QStringLiteral("dt"),
+        QStringLiteral("h1"),      QStringLiteral("h2"),         QStringLiteral("h3"),
+        QStringLiteral("h4"),      QStringLiteral("h5"),         QStringLiteral("h6"),
+        QStringLiteral("head"),    QStringLiteral("hr"),         QStringLiteral("html"),
+        QStringLiteral("li"),      QStringLiteral("ol"),         QStringLiteral("p"),
+        QStringLiteral("pre"),     QStringLiteral("table"),      QStringLiteral("tbody"),
+        QStringLiteral("td"),      QStringLiteral("tfoot"),      QStringLiteral("th"),
+        QStringLiteral("thead"),   QStringLiteral("tr"),         QStringLiteral("ul")};
+    return blocks.contains(name);
+}
+
+bool IsSpace(QChar c) {
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\f';
+}
+
+// Qt's CSS ignores "text-align: justify"; the old align attribute says the same and works.
+QString JustifyAttribute(const QString& tag) {
+    static const QRegularExpression justify(QStringLiteral(R"(text-align\s*:\s*justify)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression align(QStringLiteral(R"(\salign\s*=)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression name(QStringLiteral(R"(^<[A-Za-z][A-Za-z0-9]*)"));
+    if (!justify.match(tag).hasMatch() || align.match(tag).hasMatch()) {
+        return tag;
+    }
+    const qsizetype at = name.match(tag).capturedEnd();
+    return tag.left(at) + QStringLiteral(" align=\"justify\"") + tag.mid(at);
 }
 
 // The page frame names its images by absolute file path. Qt would parse such a value as a
 // URL, losing any "#", "?" or "%" in the folder name, so absolute paths become file URLs.
-QString FileUrlsForPaths(const QString& html) {
+QString FileUrlsForPaths(const QString& tag) {
     static const QRegularExpression attribute(
         QStringLiteral(R"re(\b(src|background)(\s*=\s*)(?:"(/[^"]*)"|'(/[^']*)'|(/[^\s>"']*)))re"),
         QRegularExpression::CaseInsensitiveOption);
     QString out;
     qsizetype last = 0;
-    auto it = attribute.globalMatch(html);
+    auto it = attribute.globalMatch(tag);
     while (it.hasNext()) {
         const QRegularExpressionMatch m = it.next();
         QString path;
@@ -49,12 +69,124 @@ QString FileUrlsForPaths(const QString& html) {
                 path = m.captured(group);
             }
         }
-        out += QStringView(html).mid(last, m.capturedStart() - last);
+        out += QStringView(tag).mid(last, m.capturedStart() - last);
         out += m.captured(1) + m.captured(2) + u'"' +
                QString::fromLatin1(QUrl::fromLocalFile(path).toEncoded()) + u'"';
         last = m.capturedEnd();
     }
-    out += QStringView(html).mid(last);
+    out += QStringView(tag).mid(last);
+    return out;
+}
+
+// End of the tag that starts at `from` ('<'), quoted attribute values skipped; -1 if unclosed.
+qsizetype TagEnd(const QString& html, qsizetype from) {
+    QChar quote;
+    for (qsizetype i = from + 1; i < html.size(); ++i) {
+        const QChar c = html[i];
+        if (!quote.isNull()) {
+            if (c == quote) {
+                quote = QChar();
+            }
+        } else if (c == u'"' || c == u'\'') {
+            quote = c;
+        } else if (c == u'>') {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// Rewrites a document so that Qt's rich text shows the blocks a browser shows.
+// Inline content that follows a closed block element (a sura header, the basmala, a rule) forms
+// an anonymous block in a browser, which drops the whitespace in front of it. Qt instead joins
+// that whitespace and the content into the closed block, and splits a link that holds another
+// link there; an explicit <div> around the run gives the browser's structure.
+QString BrowserBlocks(const QString& html) {
+    QString out;
+    out.reserve(html.size() + html.size() / 16);
+    bool afterBlock = false;  // the last thing seen closed a block
+    bool wrapped = false;     // an anonymous block is open
+    qsizetype i = 0;
+    const auto openAnonymous = [&] {
+        if (afterBlock) {
+            out += QStringLiteral("<div>");
+            wrapped = true;
+            afterBlock = false;
+        }
+    };
+    while (i < html.size()) {
+        if (html[i] != u'<') {
+            qsizetype end = html.indexOf(u'<', i);
+            if (end < 0) {
+                end = html.size();
+            }
+            QStringView text = QStringView(html).mid(i, end - i);
+            if (afterBlock) {
+                qsizetype skip = 0;
+                while (skip < text.size() && IsSpace(text[skip])) {
+                    ++skip;
+                }
+                text = text.mid(skip);
+                if (!text.isEmpty()) {
+                    openAnonymous();
+                }
+            }
+            out += text;
+            i = end;
+            continue;
+        }
+        if (html.mid(i, 4) == QStringLiteral("<!--")) {
+            const qsizetype end = html.indexOf(QStringLiteral("-->"), i + 4);
+            const qsizetype stop = end < 0 ? html.size() : end + 3;
+            out += QStringView(html).mid(i, stop - i);
+            i = stop;
+            continue;
+        }
+        const qsizetype end = TagEnd(html, i);
+        if (end < 0) {  // a stray "<" is text
+            openAnonymous();
+            out += QStringView(html).mid(i);
+            break;
+        }
+        const QString tag = html.mid(i, end - i + 1);
+        i = end + 1;
+        const bool closing = tag.size() > 1 && tag[1] == u'/';
+        qsizetype n = closing ? 2 : 1;
+        while (n < tag.size() && (tag[n].isLetterOrNumber())) {
+            ++n;
+        }
+        const QString name = tag.mid(closing ? 2 : 1, n - (closing ? 2 : 1)).toLower();
+        if (!closing && (name == u"style" || name == u"script")) {
+            // Copied through untouched up to the element's end.
+            const QRegularExpression close(QStringLiteral("</%1\\s*>").arg(name),
+                                           QRegularExpression::CaseInsensitiveOption);
+            const QRegularExpressionMatch m = close.match(html, i);
+            const qsizetype stop = m.hasMatch() ? m.capturedEnd() : html.size();
+            out += tag;
+            out += QStringView(html).mid(i, stop - i);
+            i = stop;
+            continue;
+        }
+        if (name.isEmpty() || name == u"meta" || name == u"title" || name == u"link" ||
+            name == u"base") {
+            out += tag;  // declarations and head elements: no content of the page
+            continue;
+        }
+        if (IsBlockElement(name)) {
+            if (wrapped) {
+                out += QStringLiteral("</div>");
+                wrapped = false;
+            }
+            out += closing ? tag : FileUrlsForPaths(JustifyAttribute(tag));
+            afterBlock = closing || name == u"hr";
+            continue;
+        }
+        openAnonymous();
+        out += closing ? tag : FileUrlsForPaths(tag);
+    }
+    if (wrapped) {
+        out += QStringLiteral("</div>");
+    }
     return out;
 }
 
@@ -107,7 +239,7 @@ void BrowserControl::DocumentWrite(const QString& html) {
 }
 
 void BrowserControl::DocumentClose() {
-    setHtml(FileUrlsForPaths(JoinBlockEnds(pending_)));
+    setHtml(BrowserBlocks(pending_));
     pending_.clear();
 }
 
@@ -202,7 +334,6 @@ QPoint BrowserControl::PositionOfCharacter(int position) {
     if (!block.isValid()) {
         return {};
     }
-    document()->documentLayout();  // makes sure the layout exists
     const QRectF blockRect = document()->documentLayout()->blockBoundingRect(block);
     const QTextLayout* layout = block.layout();
     const int offset = position - block.position();
@@ -210,13 +341,26 @@ QPoint BrowserControl::PositionOfCharacter(int position) {
     if (!line.isValid()) {
         return {};
     }
-    const qreal x1 = line.cursorToX(offset);
-    qreal x2 = line.cursorToX(offset + 1);
-    if (offset + 1 > line.textStart() + line.textLength()) {
-        x2 = x1;
+    // The view reads a click as the character whose cursor position the point hits; look along
+    // the line for the points that hit `position` (justification and mixed right-to-left text
+    // with digits move characters away from their plain cursor positions).
+    QAbstractTextDocumentLayout* documentLayout = document()->documentLayout();
+    const qreal y = blockRect.top() + line.y() + line.height() / 2;
+    const qreal left = blockRect.left() + line.x();
+    qreal first = -1;
+    qreal last = -1;
+    for (qreal x = left; x <= left + line.width(); x += 0.5) {
+        if (documentLayout->hitTest(QPointF(x, y), Qt::ExactHit) == position) {
+            if (first < 0) {
+                first = x;
+            }
+            last = x;
+        } else if (first >= 0) {
+            break;
+        }
     }
-    const QPointF inDocument(blockRect.left() + (x1 + x2) / 2,
-                             blockRect.top() + line.y() + line.height() / 2);
+    const qreal x = first >= 0 ? (first + last) / 2 : blockRect.left() + line.cursorToX(offset);
+    const QPointF inDocument(x, y);
     return QPoint(qRound(inDocument.x()) - horizontalScrollBar()->value(),
                   qRound(inDocument.y()) - verticalScrollBar()->value());
 }

@@ -34,8 +34,10 @@ class BrowserControl : public QTextBrowser {
 
     // The anchors of the shown document in document order, like getElementsByTagName("A").
     struct Anchor {
-        QString href;   // "about:blank" followed by the link's target, e.g. "about:blank#num3"
-        int start = 0;  // character range in the document (a nested link lies inside it)
+        QString href;  // "about:blank" followed by the link's target, e.g. "about:blank#num3"
+        // Character range from the link's first to its last own character; a link nested inside
+        // it may lie within the range or just after it.
+        int start = 0;
         int end = 0;
         QString target;  // the link's own target as written, e.g. "#num3"
     };

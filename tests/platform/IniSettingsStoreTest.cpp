@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include "codec/Error.h"
+#include "platform/SettingsStore.h"
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace pagora {
+namespace {
+
+class SettingsStoreTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(root_.isValid()); }
+    QString Folder() const { return root_.path() + QStringLiteral("/config/pagora"); }
+    QByteArray FileText(const QString& appName) {
+        QFile file(IniSettingsStore(Folder()).FileFor(appName));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void WriteFile(const QString& path, const QByteArray& text) {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    }
+    QTemporaryDir root_;
+};
+
+TEST_F(SettingsStoreTest, ValuesRoundTripAsText) {
+    const QStringList values = {QStringLiteral("35"),
+                                QStringLiteral("1234.5"),
+                                QString(),
+                                QStringLiteral("  padded  "),
+                                QStringLiteral("a=b;c,d #e"),
+                                QStringLiteral("@Variant(x)"),
+                                QStringLiteral("line\r\nbreak"),
+                                QStringLiteral("\"quoted\" \\ back"),
+                                QStringLiteral("آية ٢٥٥")};
+    {
+        IniSettingsStore store(Folder());
+        for (int i = 0; i < values.size(); ++i) {
+            store.SaveSetting("Pagora", "UserSelection", QStringLiteral("K%1").arg(i), values[i]);
+        }
+        store.SaveSetting("Pagora", "Bookmark", "BookmarkPage", "012");
+    }
+    IniSettingsStore store(Folder());
+    for (int i = 0; i < values.size(); ++i) {
+        EXPECT_EQ(store.GetSetting("Pagora", "UserSelection", QStringLiteral("K%1").arg(i), "dflt"),
+                  values[i])
+            << i;
+    }
+    EXPECT_EQ(store.GetSetting("Pagora", "Bookmark", "BookmarkPage", ""), "012");
+    // Written at once, in sections named as given.
+    const QByteArray text = FileText("Pagora");
+    EXPECT_TRUE(text.contains("[UserSelection]\n"));
+    EXPECT_TRUE(text.contains("K0=35\n"));
+    EXPECT_TRUE(text.contains("[Bookmark]\nBookmarkPage=012\n"));
+    EXPECT_EQ(QFileInfo(store.FileFor("Pagora")).fileName(), QStringLiteral("Pagora.ini"));
+}
+
+TEST_F(SettingsStoreTest, DefaultsWhenApplicationSectionOrKeyIsMissing) {
+    IniSettingsStore store(Folder());
+    EXPECT_EQ(store.GetSetting("Pagora", "UserSelection", "FontSize", "35"), "35");
+    EXPECT_FALSE(QFileInfo::exists(Folder()));  // reading creates nothing
+    store.SaveSetting("Pagora", "UserSelection", "FontSize", "40");
+    EXPECT_EQ(store.GetSetting("Pagora", "UserSelection", "Pageno", "440"), "440");
+    EXPECT_EQ(store.GetSetting("Pagora", "WindowState", "FontSize", "x"), "x");
+    EXPECT_EQ(store.GetSetting("Pagora", "Bookmark", "BookmarkAya", ""), "");
+    // A stored empty text is a value, not an absence.
+    store.SaveSetting("Pagora", "Bookmark", "BookmarkAya", "");
+    EXPECT_EQ(store.GetSetting("Pagora", "Bookmark", "BookmarkAya", "5"), "");
+}
+
+TEST_F(SettingsStoreTest, EachApplicationNameHasItsOwnStore) {
+    IniSettingsStore store(Folder());
+    store.SaveSetting("Pagora", "UserSelection", "Pageno", "1");
+    store.SaveSetting("Pagora-a", "UserSelection", "Pageno", "2");
+    store.SaveSetting("Pagora-A", "UserSelection", "Pageno", "3");
+    EXPECT_EQ(store.GetSetting("Pagora", "UserSelection", "Pageno", ""), "1");
+    EXPECT_EQ(store.GetSetting("Pagora-a", "UserSelection", "Pageno", ""), "2");
+    EXPECT_EQ(store.GetSetting("Pagora-A", "UserSelection", "Pageno", ""), "3");
+    EXPECT_EQ(store.GetSetting("Pagora-b", "UserSelection", "Pageno", "none"), "none");
+}
+
+TEST_F(SettingsStoreTest, UnsafeApplicationNamesStayInsideTheFolderAndApart) {
+    const QString longTail(600, u'x');
+    const QStringList names = {
+        QStringLiteral("Pagora-../../escaped"),
+        QStringLiteral("Pagora-/etc/passwd"),
+        QStringLiteral("Pagora-a/b"),
+        QStringLiteral("Pagora-a%2Fb"),
+        QStringLiteral("Pagora-a%252Fb"),
+        QStringLiteral(".."),
+        QStringLiteral("."),
+        QStringLiteral(".hidden"),
+        QStringLiteral("%2Ehidden"),
+        QString(),
+        QStringLiteral("Pagora-\x01\x7f\t\r\n"),
+        QStringLiteral("Pagora-*?<>|\":\\~"),
+        QStringLiteral("Pagora-") + longTail,
+        QStringLiteral("Pagora-") + longTail + u'y',
+        QStringLiteral("Pagora-") + QString(300, QChar(0x00E9)),
+        QStringLiteral("Pagora-") + QString(300, QChar(0x0661)),
+    };
+    IniSettingsStore store(Folder());
+    QSet<QString> files;
+    const QString folder = QDir(Folder()).absolutePath();
+    for (const QString& name : names) {
+        const QString file = store.FileFor(name);
+        EXPECT_EQ(QFileInfo(file).absolutePath(), folder) << name.toStdString();
+        EXPECT_LE(QFileInfo(file).fileName().toUtf8().size(), 200) << name.toStdString();
+        files.insert(file);
+        ASSERT_NO_THROW(store.SaveSetting(name, "UserSelection", "Name", name));
+    }
+    EXPECT_EQ(files.size(), names.size());
+    for (const QString& name : names) {
+        EXPECT_EQ(store.GetSetting(name, "UserSelection", "Name", "?"), name) << name.toStdString();
+    }
+    // Nothing was written anywhere but in the folder, and every file there is a store or its lock.
+    QDirIterator all(root_.path(), QDir::Files | QDir::Hidden | QDir::System,
+                     QDirIterator::Subdirectories);
+    int stores = 0;
+    while (all.hasNext()) {
+        const QFileInfo info(all.next());
+        EXPECT_EQ(info.absolutePath(), folder) << info.filePath().toStdString();
+        stores += info.fileName().endsWith(QStringLiteral(".ini"));
+    }
+    EXPECT_EQ(stores, names.size());
+    EXPECT_TRUE(
+        QDir(root_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden) ==
+        QStringList{QStringLiteral("config")});
+}
+
+TEST_F(SettingsStoreTest, HandEditedFileWithJunkStillGivesItsKeys) {
+    IniSettingsStore store(Folder());
+    WriteFile(store.FileFor("Pagora"),
+              "junk before any section\n[UserSelection]\nFontSize=40\n=== nothing\n"
+              "Pageno=12,3\n\xff\xfe binary\n[Broken\nPageMode=2\n[Bookmark]\nBookmarkPage=045\n");
+    EXPECT_EQ(store.GetSetting("Pagora", "UserSelection", "FontSize", "35"), "40");
+    EXPECT_EQ(store.GetSetting("Pagora", "UserSelection", "Pageno", "440"), "12,3");
+    EXPECT_EQ(store.GetSetting("Pagora", "Bookmark", "BookmarkPage", ""), "045");
+    // Saving into such a file works and keeps what could be read.
+    store.SaveSetting("Pagora", "Bookmark", "BookmarkAya", "7");
+    IniSettingsStore again(Folder());
+    EXPECT_EQ(again.GetSetting("Pagora", "Bookmark", "BookmarkAya", ""), "7");
+    EXPECT_EQ(again.GetSetting("Pagora", "UserSelection", "FontSize", "35"), "40");
+    EXPECT_EQ(again.GetSetting("Pagora", "Bookmark", "BookmarkPage", ""), "045");
+}
+
+TEST_F(SettingsStoreTest, ChangesByAnotherWriterAreSeen) {
+    IniSettingsStore store(Folder());
+    store.SaveSetting("Pagora", "UserSelection", "Pageno", "1");
+    EXPECT_EQ(store.GetSetting("Pagora", "UserSelection", "Pageno", ""), "1");
+    // Another process rewrites the file.
+    WriteFile(store.FileFor("Pagora"), "[UserSelection]\nPageno=604\nFontSize=50\n");
+    EXPECT_EQ(store.GetSetting("Pagora", "UserSelection", "Pageno", ""), "604");
+    EXPECT_EQ(store.GetSetting("Pagora", "UserSelection", "FontSize", ""), "50");
+}
+
+TEST_F(SettingsStoreTest, FailedWriteIsReported) {
+    // The folder cannot be created: a file stands where one of its parents should be.
+    WriteFile(root_.path() + QStringLiteral("/config"), "not a folder");
+    IniSettingsStore blocked(Folder());
+    EXPECT_THROW(blocked.SaveSetting("Pagora", "UserSelection", "FontSize", "35"), Error);
+    EXPECT_EQ(blocked.GetSetting("Pagora", "UserSelection", "FontSize", "35"), "35");
+
+    // The store's file cannot be written: a folder stands in its place.
+    const QString other = root_.path() + QStringLiteral("/other");
+    IniSettingsStore store(other);
+    ASSERT_TRUE(QDir().mkpath(store.FileFor("Pagora")));
+    try {
+        store.SaveSetting("Pagora", "UserSelection", "FontSize", "35");
+        ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+        EXPECT_NE(e.Description().find("Pagora.ini"), std::string::npos) << e.Description();
+    }
+}
+
+TEST_F(SettingsStoreTest, DefaultFolderFollowsXdgConfigHome) {
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root_.path() + QStringLiteral("/xdg")));
+    IniSettingsStore store;
+    const QString file = store.FileFor("Pagora-x");
+    store.SaveSetting("Pagora-x", "UserSelection", "FontSize", "36");
+    if (saved.isNull()) {
+        qunsetenv("XDG_CONFIG_HOME");
+    } else {
+        qputenv("XDG_CONFIG_HOME", saved);
+    }
+    EXPECT_EQ(file, root_.path() + QStringLiteral("/xdg/pagora/Pagora-x.ini"));
+    EXPECT_TRUE(QFileInfo::exists(file));
+}
+
+}  // namespace
+}  // namespace pagora
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
