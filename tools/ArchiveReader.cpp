@@ -1,6 +1,7 @@
 #include "tools/ArchiveReader.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 
@@ -132,6 +133,9 @@ std::vector<uint8_t> ReadStoredStream(const std::string& path, const ArchiveEntr
 }
 
 DecodedStream DecodeStream(std::vector<uint8_t> stream) {
+    if (stream.size() > static_cast<size_t>(INT32_MAX)) {
+        throw PackError("a stream larger than 2 GiB is not HE3");
+    }
     clsCompress codec;
     DecodedStream out;
     try {

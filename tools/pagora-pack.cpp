@@ -1,5 +1,6 @@
 // pagora-pack: builds, inspects and checks the reader's archives.
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -226,6 +227,9 @@ int Code(const std::vector<std::string>& args, bool encode) {
     const Options o = Parse(args, {});
     Positional(o, 2, "IN OUT");
     std::vector<uint8_t> bytes = ReadWholeFile(o.positional[0]);
+    if (bytes.size() > static_cast<size_t>(INT32_MAX)) {
+        throw PackError(o.positional[0] + " is larger than an HE3 stream can describe (2 GiB)");
+    }
     pagora::clsCompress codec;
     if (encode) {
         if (bytes.empty()) {

@@ -88,9 +88,11 @@ TEST(PackCliTest, ListShowsEveryMember) {
                              "right-s.jpg", "credits.txt"}) {
         EXPECT_TRUE(Contains(o, name)) << name;
     }
-    // surat.txt decodes to the four code units of the marker.
-    EXPECT_TRUE(o.output.find("surat.txt") != std::string::npos &&
-                o.output.find(" 8\n", o.output.find("surat.txt")) != std::string::npos);
+    // surat.txt decodes to the four code units of the marker: 8 bytes.
+    const size_t at = o.output.find("\nsurat.txt ");
+    ASSERT_NE(at, std::string::npos);
+    const std::string line = o.output.substr(at + 1, o.output.find('\n', at + 1) - at - 1);
+    EXPECT_EQ(line.substr(line.find_last_not_of(' ') - 1), " 8") << line;
 }
 
 TEST(PackCliTest, MissingOrBrokenArchivesFail) {
