@@ -290,10 +290,18 @@ void BrowserControl::SetAnchorColor(size_t index, const QColor& color) {
             const QTextFragment fragment = it.fragment();
             const int start = std::max(fragment.position(), anchor.start);
             const int end = std::min(fragment.position() + fragment.length(), anchor.end);
-            if (start < end && fragment.charFormat().anchorHref() == anchor.target) {
+            const QTextCharFormat format = fragment.charFormat();
+            // Text already in that colour is left alone: every edit lays the block out again.
+            const bool sameColour = format.hasProperty(QTextFormat::ForegroundBrush) &&
+                                    format.foreground().style() == Qt::SolidPattern &&
+                                    format.foreground().color() == color;
+            if (start < end && format.anchorHref() == anchor.target && !sameColour) {
                 ranges.emplace_back(start, end);
             }
         }
+    }
+    if (ranges.empty()) {
+        return;
     }
     QTextCharFormat colour;
     colour.setForeground(color);

@@ -167,7 +167,14 @@ TEST(BrowserControl, StyleSheetColoursAndRecolouringOneNumberLink) {
             << i;
     }
 
+    // Painting a link in the colour it already shows changes nothing in the document.
+    const int revision = browser->document()->revision();
+    browser->SetAnchorColor(2, blue);
+    browser->SetAnchorColor(3, black);
+    EXPECT_EQ(browser->document()->revision(), revision);
+
     browser->SetAnchorColor(4, red);  // #num2
+    EXPECT_NE(browser->document()->revision(), revision);
     for (size_t i = 0; i < anchors.size(); ++i) {
         const QColor expected = i == 4 ? red : anchors[i].target.startsWith("#num") ? blue : black;
         EXPECT_EQ(browser->AnchorColor(i), expected) << i;
