@@ -6,7 +6,8 @@
 namespace pagora {
 
 // The folder into which archive members are extracted: a private per-user folder under the
-// temporary directory, always ending with "/". Set once at start by SetWorkingFolder.
+// temporary directory, always ending with "/". Set once at start by SetWorkingFolder; empty
+// until then.
 const std::string& WorkingFolder();
 
 // Fixes the working folder. `executableFolder` (without trailing "/") is the fallback used when
@@ -40,8 +41,10 @@ void UseWorkingFolder(const std::string& folder);
 // Extracts member `strMemberName` of the archive `strArchivePath` as the file
 // WorkingFolder() + strMemberName, replacing any file of that name. Returns "filenotfound"
 // (and writes nothing) when the archive does not list the member, else empty text.
-// Throws pagora::Error on a missing or malformed archive, an undecodable member or a member
-// whose checksum does not match (the partial file is removed then).
+// Throws pagora::Error on a missing or malformed archive (the description names the archive),
+// an undecodable member, a member whose checksum does not match (the file is removed then), a
+// name that is not a plain file name, and when no working folder has been set. Nothing of the
+// archive is read outside the file or kept between calls.
 std::string ExtractArchiveMember(const std::string& strArchivePath,
                                  const std::string& strMemberName);
 

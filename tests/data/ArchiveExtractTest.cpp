@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
+
 #include "data/ArchiveWriter.h"
 #include "data/Module1.h"
 #include "tests/data/DataTestUtil.h"
@@ -260,6 +262,21 @@ TEST_F(ArchiveExtract, UndecodableStreamFailsWithTheDecoderError) {
     EXPECT_EQ(e.Number(), errnum::kComponentError);
     EXPECT_EQ(e.Source(), "HuffmanDecode()");
     EXPECT_EQ(Extracted("a.txt"), "older");
+}
+
+TEST(ArchiveExtractWithoutWorkingFolder, FailsInsteadOfWritingElsewhere) {
+    // A fresh process, in which no working folder has been set.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            try {
+                ExtractArchiveMember("/no/such/archive.dat", "a.txt");
+            } catch (const Error& e) {
+                std::exit(e.Number() == errnum::kPathNotFound ? 0 : 1);
+            }
+            std::exit(2);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
