@@ -351,6 +351,13 @@ TEST_F(LinkClicks, EveryLinkCharacterOfAFramedPageCanBeClicked) {
     EXPECT_GT(clicked, 40);
 }
 
+TEST_F(LinkClicks, PositionsOutsideTheDocumentGiveNoPoint) {
+    EXPECT_EQ(browser_->PositionOfCharacter(-1), QPoint());
+    EXPECT_EQ(browser_->PositionOfCharacter(1 << 20), QPoint());
+    browser_->Navigate(QStringLiteral("about:blank"));
+    EXPECT_EQ(browser_->PositionOfCharacter(5), QPoint());
+}
+
 TEST_F(LinkClicks, ClickOutsideLinksRaisesNothing) {
     const auto anchors = browser_->Anchors();
     // The basmala carries no link.
