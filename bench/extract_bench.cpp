@@ -6,7 +6,9 @@
 // ARCHIVE (or $PAGORA_EXTRACT_ARCHIVE) is a page archive such as <build>/bin/order5.dat; without
 // one the benchmark uses order5.dat beside its own program when present, else a synthetic archive
 // of 60 pages of about 2.5 KB of UTF-16LE Arabic-like text. Each iteration extracts the next
-// member of the archive's directory, so the figure is the mean over all its pages.
+// member of the archive's directory, so the figure is the mean over all its pages. Pages are
+// extracted into a private folder under $TMPDIR (else /tmp), the file system of the reader's
+// working folder; TMPDIR=/dev/shm measures a memory-backed one.
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -19,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "codec/Error.h"
 #include "data/ArchiveWriter.h"
 #include "data/Module1.h"
 
@@ -30,7 +33,7 @@ struct Subject {
     std::string archive;
     std::string description;
     std::vector<std::string> members;
-    fs::path scratch;  // removed at the end when not empty
+    fs::path scratch;  // private folder of this run: working folder, synthetic archive
 };
 
 Subject g_subject;
@@ -108,6 +111,16 @@ std::vector<std::string> MemberNames(const std::string& archive) {
 
 Subject ChooseSubject(int argc, char** argv) {
     Subject subject;
+    // On the file system of the reader's working folder, but private: other programs using the
+    // shared folder extract and delete files of the same names.
+    std::string pattern =
+        pagora::TempEnvironment::FromProcess().systemTemp + "/extract_bench-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        std::perror("mkdtemp");
+        std::exit(1);
+    }
+    subject.scratch = pattern;
+    fs::create_directory(subject.scratch / "work");
     if (argc > 1) {
         subject.archive = argv[1];
     } else if (const char* env = std::getenv("PAGORA_EXTRACT_ARCHIVE")) {
@@ -121,13 +134,7 @@ Subject ChooseSubject(int argc, char** argv) {
         return subject;
     }
 
-    std::string pattern = fs::temp_directory_path().string() + "/extract_bench-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::perror("mkdtemp");
-        std::exit(1);
-    }
-    subject.scratch = pattern;
-    subject.archive = pattern + "/order5.dat";
+    subject.archive = (subject.scratch / "order5.dat").string();
     std::vector<pagora::ArchiveMember> members;
     size_t total = 0;
     for (int page = 5; page <= 595; page += 10) {
@@ -176,14 +183,13 @@ BENCHMARK(BM_ExtractPage)
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
+int Run(int argc, char** argv) {
     g_subject = ChooseSubject(argc, argv);
     if (g_subject.members.empty()) {
         std::fprintf(stderr, "extract_bench: no members listed in %s\n", g_subject.archive.c_str());
         return 1;
     }
-    pagora::SetWorkingFolder(ExecutableFolder());
+    pagora::UseWorkingFolder((g_subject.scratch / "work").string());
     std::printf("Archive: %s (%zu members)\nWorking folder: %s\n", g_subject.description.c_str(),
                 g_subject.members.size(), pagora::WorkingFolder().c_str());
     {
@@ -197,13 +203,22 @@ int main(int argc, char** argv) {
                     std::chrono::duration<double, std::micro>(end - start).count());
     }
     benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    for (const std::string& name : g_subject.members) {
-        ::unlink((pagora::WorkingFolder() + name).c_str());
+    return 0;
+}
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    int status = 1;
+    try {
+        status = Run(argc, argv);
+    } catch (const pagora::Error& e) {
+        std::fprintf(stderr, "extract_bench: %s (%s)\n", e.Description().c_str(),
+                     e.Source().c_str());
     }
+    benchmark::Shutdown();
     if (!g_subject.scratch.empty()) {
         std::error_code ec;
         fs::remove_all(g_subject.scratch, ec);
     }
-    return 0;
+    return status;
 }
