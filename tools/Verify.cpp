@@ -265,6 +265,15 @@ class Verifier {
                     ", not 6236");
             ok = false;
         }
+        if (src_ != nullptr && verseCounts_.size() == src_->suras.size()) {
+            for (size_t k = 0; k < verseCounts_.size(); ++k) {
+                if (verseCounts_[k] != static_cast<int>(src_->suras[k].verses.size())) {
+                    Problem("verse-count.txt: sura " + std::to_string(k + 1) + " has " +
+                            std::to_string(verseCounts_[k]) + " verses, the source " +
+                            std::to_string(src_->suras[k].verses.size()));
+                }
+            }
+        }
         for (size_t j = 1; j < juzPages_.size(); ++j) {
             if (juzPages_[j] <= juzPages_[j - 1]) {
                 Problem("juzpageindex.txt: juz " + std::to_string(j + 1) +
@@ -451,8 +460,12 @@ class Verifier {
                             Ref(at.sura, at.verse));
                 }
                 headerPending = false;
-                if (src_ != nullptr) {
-                    const std::string& expected = src_->suras[at.sura - 1].verses[at.verse - 1];
+                const std::vector<std::string>* sourceVerses =
+                    src_ != nullptr ? &src_->suras[at.sura - 1].verses : nullptr;
+                if (sourceVerses != nullptr && at.verse > static_cast<int>(sourceVerses->size())) {
+                    Problem(where + ": " + Ref(at.sura, at.verse) + " is not in the source text");
+                } else if (sourceVerses != nullptr) {
+                    const std::string& expected = (*sourceVerses)[at.verse - 1];
                     if (line.body != Utf8ToUtf16(expected)) {
                         Problem(where + ": the text of " + Ref(at.sura, at.verse) +
                                 " differs from the source");

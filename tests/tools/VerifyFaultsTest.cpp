@@ -113,6 +113,26 @@ TEST_F(VerifyFaultsTest, SupportTablesThatDisagree) {
     EXPECT_TRUE(Reports("verse-count.txt: 2 entries, expected 114"));
 }
 
+TEST_F(VerifyFaultsTest, TablesThatDisagreeWithTheSources) {
+    // Counts that still add up to 6,236 but move a verse from sura 2 to sura 1.
+    std::string counts = "8\r\n285";
+    for (int s = 3; s <= 114; ++s) {
+        counts += "\r\n" + std::to_string(Sources().suras[s - 1].verses.size());
+    }
+    EditSupport("verse-count.txt", counts);
+    EXPECT_TRUE(Reports("verse-count.txt: sura 1 has 8 verses, the source 7", true));
+
+    std::string juz;
+    for (int j = 1; j <= 30; ++j) {
+        juz +=
+            (j > 1 ? "\r\n" : "") +
+            std::to_string(j == 2 ? 23 : PageOfVerse(Sources(), Sources().juzStarts[j - 1].start));
+    }
+    EditSupport("juzpageindex.txt", juz);
+    EXPECT_TRUE(
+        Reports("juzpageindex.txt: juz 2 begins at 2:142 on page 22, the table says 23", true));
+}
+
 TEST_F(VerifyFaultsTest, FrameWithoutPagePlaceholder) {
     EditSupport("border.html", "<table><tr><td>##imagepath##top.gif</td></tr></table>");
     EXPECT_TRUE(Reports("\"#data#\" 0 times"));
