@@ -1,17 +1,26 @@
 #include "codec/HuffmanTable.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
+#include <memory>
 
 namespace pagora {
 
 namespace {
+
+uint64_t Load64(const uint8_t* p) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);  // little-endian hosts only, checked in CMake
+    return word;
+}
 
 // At least 57 bits from bit `pos` on; bits past the end of the data read as 0.
 uint64_t Peek(const uint8_t* data, size_t size, uint64_t pos) {
     const size_t byte = static_cast<size_t>(pos >> 3);
     uint64_t word = 0;
     if (byte + 8 <= size) {
-        std::memcpy(&word, data + byte, 8);
+        word = Load64(data + byte);
     } else {
         for (size_t k = 0; byte + k < size && k < 8; ++k) {
             word |= uint64_t{data[byte + k]} << (8 * k);
@@ -20,67 +29,204 @@ uint64_t Peek(const uint8_t* data, size_t size, uint64_t pos) {
     return word >> (pos & 7);
 }
 
-// Small members are dominated by table set-up, large ones by the lookups.
+// Building a table costs in proportion to its entries, decoding gets cheaper the more bits
+// one lookup covers; these sizes balance the two for members of the given output size.
 unsigned TableBits(int64_t expectedOutput) {
-    if (expectedOutput >= 32 * 1024) {
-        return 11;
+    if (expectedOutput < 8 * 1024) {
+        return 8;
     }
-    if (expectedOutput >= 512) {
+    if (expectedOutput < 24 * 1024) {
+        return 9;
+    }
+    if (expectedOutput < 64 * 1024) {
         return 10;
     }
-    return 8;
+    if (expectedOutput < 160 * 1024) {
+        return 11;
+    }
+    return 12;
+}
+
+constexpr uint32_t Entry(uint32_t kind, uint32_t length, uint32_t value, uint32_t payload = 0) {
+    return value | length << 8 | kind << 16 | payload << 18;
+}
+constexpr uint32_t KindOf(uint32_t e) {
+    return e >> 16 & 3;
+}
+constexpr uint32_t LengthOf(uint32_t e) {
+    return e >> 8 & 0xFF;
+}
+
+// A lookup entry that decodes just `value`, whose code is `length` bits long.
+constexpr uint64_t OneValue(uint32_t value, uint32_t length) {
+    return length | 1u << 6 | value << 8 | uint64_t{length} << 32 | uint64_t{15} << 36;
+}
+// A lookup entry that sends the decoder to the single step `entry`. Its value byte, unused by a
+// single step that is not a value, reads as the code ends 15 and 15: no value to chain.
+constexpr uint64_t SingleStep(uint32_t entry) {
+    return uint64_t{entry | 0xFF} << 32;
+}
+constexpr uint32_t CountOf(uint64_t e) {
+    return e >> 6 & 3;
 }
 
 }  // namespace
 
-HuffmanTable::HuffmanTable(const clsCompress::NodePool& nodes, int64_t expectedOutput)
-    : nodes_(nodes), bits_(TableBits(expectedOutput)), mask_((1u << bits_) - 1) {
-    single_.resize(size_t{1} << bits_);
+HuffmanTable::HuffmanTable(int64_t expectedOutput)
+    : bits_(TableBits(expectedOutput)), mask_((1u << bits_) - 1) {}
+
+bool HuffmanTable::BuildFromCodes(const std::array<uint8_t, 256>& lengths, const uint8_t* stream,
+                                  size_t size, uint64_t bitPos) {
+    struct LongCode {
+        uint32_t code;
+        uint8_t length;
+        uint8_t value;
+    };
+    std::array<LongCode, 256> longCodes;
+    size_t longCount = 0;
+
+    // Codes that fit the main table fill every entry they are a prefix of. Overlaps (one code a
+    // prefix of another) and a Kraft sum other than 1 rule the fast build out; without them
+    // every entry ends up filled exactly once.
+    std::memset(table_.data(), 0xFF, sizeof(uint64_t) << bits_);
+    uint64_t kraft = 0;
+    uint64_t overlap = 0;
+    // The values that have a code, in ascending order, found without a branch per value.
+    std::array<uint64_t, 4> present{};
+    for (uint32_t value = 0; value < 256; ++value) {
+        present[value >> 6] |= uint64_t{lengths[value] != 0} << (value & 63);
+    }
+    for (uint32_t word = 0; word < 4; ++word) {
+        for (uint64_t bitsLeft = present[word]; bitsLeft != 0; bitsLeft &= bitsLeft - 1) {
+            const uint32_t value = word * 64 + static_cast<uint32_t>(std::countr_zero(bitsLeft));
+            const uint32_t length = lengths[value];
+            if (length > 32) {
+                return false;
+            }
+            const auto code =
+                static_cast<uint32_t>(Peek(stream, size, bitPos) & ((uint64_t{1} << length) - 1));
+            bitPos += length;
+            kraft += uint64_t{1} << (32 - length);
+            if (length > bits_) {
+                longCodes[longCount++] = {code, static_cast<uint8_t>(length),
+                                          static_cast<uint8_t>(value)};
+                continue;
+            }
+            const uint64_t entry = OneValue(value, length);
+            for (uint32_t j = code; j <= mask_; j += 1u << length) {
+                overlap |= table_[j] ^ kEmpty;
+                table_[j] = entry;
+            }
+        }
+    }
+    if (overlap != 0 || kraft != uint64_t{1} << 32) {
+        return false;
+    }
+
+    // Longer codes go into sub-tables, one per main-table entry that they share, sized by the
+    // longest of them, and placed once all are known.
+    constexpr uint32_t unplaced = 0x3FFF;
+    for (size_t k = 0; k < longCount; ++k) {
+        const LongCode& c = longCodes[k];
+        uint64_t& slot = table_[c.code & mask_];
+        const uint32_t subBits = c.length - bits_;
+        if (slot == kEmpty) {
+            slot = SingleStep(Entry(kSub, subBits, 0, unplaced));
+        } else if (CountOf(slot) != 0) {
+            return false;  // a shorter code is a prefix of this one
+        } else if (LengthOf(static_cast<uint32_t>(slot >> 32)) < subBits) {
+            slot = SingleStep(Entry(kSub, subBits, 0, unplaced));
+        }
+    }
+    size_t subUsed = 0;
+    for (size_t k = 0; k < longCount; ++k) {
+        uint64_t& slot = table_[longCodes[k].code & mask_];
+        const auto step = static_cast<uint32_t>(slot >> 32);
+        if ((step >> 18) != unplaced) {
+            continue;
+        }
+        const uint32_t subBits = LengthOf(step);
+        if (subBits > kMaxSubBits || subUsed + (size_t{1} << subBits) > kSubSize) {
+            return false;
+        }
+        std::memset(sub_.data() + subUsed, 0xFF, sizeof(uint32_t) << subBits);
+        slot = SingleStep(Entry(kSub, subBits, 0, static_cast<uint32_t>(subUsed)));
+        subUsed += size_t{1} << subBits;
+    }
+    uint32_t subOverlap = 0;
+    for (size_t k = 0; k < longCount; ++k) {
+        const LongCode& c = longCodes[k];
+        const auto step = static_cast<uint32_t>(table_[c.code & mask_] >> 32);
+        uint32_t* sub = sub_.data() + (step >> 18);
+        const uint32_t entry = Entry(kSymbol, c.length, c.value);
+        const uint32_t stride = 1u << (c.length - bits_);
+        for (uint32_t j = c.code >> bits_; j < 1u << LengthOf(step); j += stride) {
+            subOverlap |= sub[j] ^ UINT32_MAX;
+            sub[j] = entry;
+        }
+    }
+    if (subOverlap != 0) {
+        return false;
+    }
+    ChainValues();
+    return true;
+}
+
+void HuffmanTable::BuildFromTree(const clsCompress::NodePool& nodes) {
+    nodes_ = &nodes;
     Fill(0, 0, 0);
-    BuildMulti();
+    ChainValues();
 }
 
 void HuffmanTable::Fill(int node, unsigned depth, uint32_t path) {
-    uint32_t entry = 0;
+    const clsCompress::NodePool& nodes = *nodes_;
+    uint64_t entry = 0;
     if (depth > 0) {
         if (node == -1) {
-            entry = kDead << 16 | depth << 8;
-        } else if (nodes_[node].Value >= 0) {
-            entry = kSymbol << 16 | depth << 8 | static_cast<uint32_t>(nodes_[node].Value);
+            entry = SingleStep(Entry(kDead, depth, 0));
+        } else if (nodes[node].Value >= 0) {
+            entry = OneValue(static_cast<uint32_t>(nodes[node].Value), depth);
         } else if (depth == bits_) {
-            single_[path] = kLong << 16 | depth << 8 | static_cast<uint32_t>(node) << 18;
+            table_[path] = SingleStep(Entry(kLong, depth, 0, static_cast<uint32_t>(node)));
             return;
         } else {
-            entry = UINT32_MAX;  // inner node: descend
+            entry = kEmpty;  // inner node: descend
         }
-        if (entry != UINT32_MAX) {
+        if (entry != kEmpty) {
             for (uint32_t j = path; j <= mask_; j += 1u << depth) {
-                single_[j] = entry;
+                table_[j] = entry;
             }
             return;
         }
     }
-    Fill(nodes_[node].ZeroNode, depth + 1, path);
-    Fill(nodes_[node].OneNode, depth + 1, path | 1u << depth);
+    Fill(nodes[node].ZeroNode, depth + 1, path);
+    Fill(nodes[node].OneNode, depth + 1, path | 1u << depth);
 }
 
-void HuffmanTable::BuildMulti() {
-    multi_.resize(single_.size());
+// Appends to each entry's first value up to two values of the entry for the bits after it.
+// That entry's index is this one shifted down, so its missing high bits read as 0; only values
+// whose codes end inside this entry's bits are taken, so those zeros never decide anything.
+// Entries are done in ascending order and the index shifted down is smaller, so its values are
+// already chained (entry 0 just takes two copies at most).
+void HuffmanTable::ChainValues() {
+    uint64_t* t = table_.data();
+    const uint32_t bits = bits_;
     for (uint32_t i = 0; i <= mask_; ++i) {
-        uint32_t values = 0;
-        uint32_t count = 0;
-        uint32_t used = 0;
-        while (count < 3) {
-            const uint32_t e = single_[i >> used];
-            const uint32_t len = (e >> 8) & 0xFF;
-            if (((e >> 16) & 3) != kSymbol || used + len > bits_) {
-                break;
-            }
-            values |= (e & 0xFF) << (8 * count);
-            used += len;
-            ++count;
+        const uint64_t e = t[i];
+        if (CountOf(e) == 0) {
+            continue;
         }
-        multi_[i] = values | count << 24 | used << 26;
+        const auto l1 = static_cast<uint32_t>(e >> 32 & 15);
+        const uint64_t m = t[i >> l1];
+        const uint32_t room = bits - l1;
+        // Arithmetic rather than branches: which way these go is as good as random.
+        const auto ends = static_cast<uint32_t>(m >> 28 & 0xFF0);  // 0, end1, end2 by 4 bits
+        const uint32_t n = ((ends >> 4 & 15) <= room) + ((ends >> 8) <= room);
+        const uint32_t values =
+            (e >> 8 & 0xFF) | (static_cast<uint32_t>(m >> 8) & ((1u << (8 * n)) - 1)) << 8;
+        const uint32_t used = l1 + (ends >> (4 * n) & 15);
+        const uint32_t second = n != 0 ? l1 + (ends >> 4 & 15) : 15;
+        t[i] = used | (1 + n) << 6 | values << 8 | uint64_t{l1 | second << 4} << 32;
     }
 }
 
@@ -90,9 +236,20 @@ bool HuffmanTable::DecodeOne(const uint8_t* data, size_t size, uint64_t& pos,
     if (pos >= totalBits) {
         return false;
     }
-    const uint32_t e = single_[Peek(data, size, pos) & mask_];
-    const uint32_t len = (e >> 8) & 0xFF;
-    switch ((e >> 16) & 3) {
+    const uint64_t word = Peek(data, size, pos);
+    const uint64_t lookup = table_[word & mask_];
+    uint32_t e;
+    if (CountOf(lookup) != 0) {
+        e = Entry(kSymbol, static_cast<uint32_t>(lookup >> 32 & 15),
+                  static_cast<uint32_t>(lookup >> 8 & 0xFF));
+    } else {
+        e = static_cast<uint32_t>(lookup >> 32);
+        if (KindOf(e) == kSub) {
+            e = sub_[(e >> 18) + ((word >> bits_) & ((1u << LengthOf(e)) - 1))];
+        }
+    }
+    const uint32_t len = LengthOf(e);
+    switch (KindOf(e)) {
         case kSymbol:
             if (pos + len > totalBits) {
                 return false;  // the data ends inside this code
@@ -109,53 +266,213 @@ bool HuffmanTable::DecodeOne(const uint8_t* data, size_t size, uint64_t& pos,
         return false;
     }
     pos += bits_;
+    const clsCompress::NodePool& nodes = *nodes_;
     int node = static_cast<int>(e >> 18);
     while (pos < totalBits) {
         const bool one = (data[pos >> 3] >> (pos & 7)) & 1;
         ++pos;
-        node = one ? nodes_[node].OneNode : nodes_[node].ZeroNode;
+        node = one ? nodes[node].OneNode : nodes[node].ZeroNode;
         if (node == -1) {
             return false;
         }
-        if (nodes_[node].Value >= 0) {
-            value = static_cast<uint8_t>(nodes_[node].Value);
+        if (nodes[node].Value >= 0) {
+            value = static_cast<uint8_t>(nodes[node].Value);
             return true;
         }
     }
     return false;
 }
 
-size_t HuffmanTable::Decode(const uint8_t* data, size_t size, uint8_t* out,
-                            size_t capacity) const {
+// A bit reader over the data section. `buffer` holds `have` bits that end at the byte
+// boundary `next`; the bits above them, where present, are the true bits that follow.
+struct HuffmanTable::Cursor {
+    const uint8_t* next;
+    uint64_t buffer;
+    unsigned have;
+
+    // Positions the reader at bit `pos`; needs eight readable bytes at byte pos / 8.
+    Cursor(const uint8_t* data, uint64_t pos)
+        : next(data + (pos >> 3) + 7),
+          buffer(Load64(data + (pos >> 3)) >> (pos & 7)),
+          have(56 - static_cast<unsigned>(pos & 7)) {}
+    // Tops the buffer up to at least 56 bits; needs eight readable bytes at `next`.
+    void Refill() {
+        buffer |= Load64(next) << have;
+        next += (63 - have) >> 3;
+        have |= 56;
+    }
+    uint64_t Pos(const uint8_t* data) const {
+        return static_cast<uint64_t>(next - data) * 8 - have;
+    }
+};
+
+// One lookup at `c`: up to three values into `o`, or one value of a code that goes on in a
+// sub-table. Returns false, consuming nothing, when the entry needs the single-step path.
+template <unsigned K>
+inline bool HuffmanTable::Step(Cursor& c, uint8_t*& o) const {
+    constexpr uint32_t kMask = (1u << K) - 1;
+    const uint64_t e = table_[c.buffer & kMask];
+    if (CountOf(e) == 0) [[unlikely]] {
+        const auto s = static_cast<uint32_t>(e >> 32);
+        if (KindOf(s) == kSub && c.have >= K + LengthOf(s)) {
+            const uint32_t t = sub_[(s >> 18) + ((c.buffer >> K) & ((1u << LengthOf(s)) - 1))];
+            if (KindOf(t) == kSymbol) {
+                *o++ = static_cast<uint8_t>(t);
+                c.buffer >>= LengthOf(t);
+                c.have -= LengthOf(t);
+                return true;
+            }
+        }
+        return false;
+    }
+    const auto values = static_cast<uint32_t>(e >> 8);
+    std::memcpy(o, &values, 4);
+    o += CountOf(e);
+    c.buffer >>= e & 63;
+    c.have -= e & 63;
+    return true;
+}
+
+template <unsigned K>
+size_t HuffmanTable::DecodeWith(const uint8_t* data, size_t size, uint8_t* out,
+                                size_t capacity) const {
+    constexpr unsigned kRounds = 56 / K;
+    constexpr size_t kPerRefill = 3 * kRounds;
     size_t produced = 0;
     uint64_t pos = 0;
-    // Fast path: with eight readable bytes there are at least 57 bits in hand, enough for two
-    // lookups of up to three values each.
-    while (capacity - produced >= 6 && (pos >> 3) + 8 <= size) {
-        uint64_t word;
-        std::memcpy(&word, data + (pos >> 3), 8);
-        word >>= pos & 7;
-        const uint32_t first = multi_[word & mask_];
-        const uint32_t n1 = (first >> 24) & 3;
-        if (n1 == 0) {
-            uint8_t value;
-            if (!DecodeOne(data, size, pos, value)) {
+
+    // Members of moderate size are decoded from two places at once, since one lookup has to
+    // wait for the previous one and two independent chains of lookups run nearly twice as
+    // fast. The second chain starts at the middle of the data, where a code may or may not
+    // begin; Huffman codes resynchronise quickly, and as soon as the first chain starts a
+    // lookup exactly where the second one did, everything the second decoded from there on
+    // is what the first would decode, so it is taken over. Until then the first chain goes on
+    // alone, so the output never depends on the guess.
+    Split split;
+    std::unique_ptr<uint64_t[]> scratch;
+    const bool useSplit = capacity >= 1024 && capacity <= (size_t{1} << 18) && size >= 64;
+    if (useSplit) {
+        // The second chain's output, then the bit position and output count before each of
+        // its lookups (at most one lookup per value). Left uninitialised: only what the second
+        // chain writes is read.
+        const size_t records = capacity;
+        const size_t words = (capacity + kOutputSlack + 7) / 8 + records + (records + 1) / 2;
+        scratch.reset(new uint64_t[words]);
+        auto* recPos = scratch.get();
+        auto* recOut = reinterpret_cast<uint32_t*>(recPos + records);
+        auto* second = reinterpret_cast<uint8_t*>(recPos + records + (records + 1) / 2);
+        const uint64_t start = (size / 2) * 8;
+        const uint8_t* const last = data + size - 8;
+        Cursor a(data, 0);
+        Cursor b(data, start);
+        uint8_t* oa = out;
+        uint8_t* ob = second;
+        uint8_t* const aLimit = out + capacity - kPerRefill;
+        uint8_t* const bLimit = second + capacity - kPerRefill;
+        size_t n = 0;
+        bool ok = true;
+        while (ok && a.next <= last && b.next <= last && oa <= aLimit && ob <= bLimit &&
+               n + kRounds <= records && a.Pos(data) + 64 < start) {
+            a.Refill();
+            b.Refill();
+            for (unsigned r = 0; r < kRounds; ++r) {
+                if (a.have >= K && !Step<K>(a, oa)) {
+                    ok = false;
+                    break;
+                }
+                if (b.have >= K) {
+                    recPos[n] = b.Pos(data);
+                    recOut[n] = static_cast<uint32_t>(ob - second);
+                    if (!Step<K>(b, ob)) {
+                        ok = false;
+                        break;
+                    }
+                    ++n;
+                }
+            }
+        }
+        produced = static_cast<size_t>(oa - out);
+        pos = a.Pos(data);
+        split = {recPos, recOut, n, second, b.Pos(data), static_cast<size_t>(ob - second)};
+    }
+    return DecodeFrom<K>(data, size, out, capacity, pos, produced, useSplit ? &split : nullptr);
+}
+
+template <unsigned K>
+size_t HuffmanTable::DecodeFrom(const uint8_t* data, size_t size, uint8_t* out, size_t capacity,
+                                uint64_t pos, size_t produced, const Split* split) const {
+    // Fast path. After a refill the buffer holds at least 56 bits, enough for `kRounds`
+    // lookups of up to three values each. It only runs while eight bytes can be loaded at
+    // `next` and the output has room for a whole refill's worth of values, so it never needs
+    // to know where either ends.
+    constexpr unsigned kRounds = 56 / K;
+    constexpr size_t kPerRefill = 3 * kRounds;
+    size_t j = 0;
+    while (size >= 8 && capacity - produced >= kPerRefill) {
+        const uint8_t* const last = data + size - 8;
+        if (data + (pos >> 3) > last) {
+            break;
+        }
+        Cursor c(data, pos);
+        uint8_t* o = out + produced;
+        uint8_t* const oLimit = out + capacity - kPerRefill;
+        bool slow = false;
+        bool met = false;
+        while (c.next <= last) {
+            c.Refill();
+            for (unsigned r = 0; r < kRounds; ++r) {
+                if (split != nullptr) {
+                    const uint64_t here = c.Pos(data);
+                    while (j < split->count && split->pos[j] < here) {
+                        ++j;
+                    }
+                    if (j == split->count) {
+                        split = nullptr;  // past the second chain's reach: no meeting now
+                    } else if (split->pos[j] == here) {
+                        met = true;
+                        break;
+                    }
+                }
+                const unsigned before = c.have;
+                if (!Step<K>(c, o)) {
+                    slow = true;
+                    break;
+                }
+                if (before - c.have > K) {
+                    break;  // a sub-table code took more than its share: refill first
+                }
+            }
+            if (slow || met || o > oLimit) {
+                break;
+            }
+        }
+        produced = static_cast<size_t>(o - out);
+        pos = c.Pos(data);
+        if (met) {
+            // Take over what the second chain decoded from here on, up to the output's end.
+            const size_t from = split->out[j];
+            const size_t take = std::min(split->produced - from, capacity - produced);
+            std::memcpy(out + produced, split->values + from, take);
+            produced += take;
+            if (produced == capacity) {
                 return produced;
             }
-            out[produced++] = value;
+            pos = split->end;
+            split = nullptr;
             continue;
         }
-        std::memcpy(out + produced, &first, 4);
-        produced += n1;
-        pos += first >> 26;
-        word >>= first >> 26;
-        const uint32_t second = multi_[word & mask_];
-        const uint32_t n2 = (second >> 24) & 3;
-        if (n2 != 0) {
-            std::memcpy(out + produced, &second, 4);
-            produced += n2;
-            pos += second >> 26;
+        if (!slow) {
+            break;
         }
+        // A long code or a missing node: one exact single step, then back to the fast path.
+        if (produced == capacity) {
+            return produced;
+        }
+        uint8_t value;
+        if (!DecodeOne(data, size, pos, value)) {
+            return produced;
+        }
+        out[produced++] = value;
     }
     while (produced < capacity) {
         uint8_t value;
@@ -165,6 +482,21 @@ size_t HuffmanTable::Decode(const uint8_t* data, size_t size, uint8_t* out,
         out[produced++] = value;
     }
     return produced;
+}
+
+size_t HuffmanTable::Decode(const uint8_t* data, size_t size, uint8_t* out, size_t capacity) const {
+    switch (bits_) {
+        case 8:
+            return DecodeWith<8>(data, size, out, capacity);
+        case 9:
+            return DecodeWith<9>(data, size, out, capacity);
+        case 10:
+            return DecodeWith<10>(data, size, out, capacity);
+        case 11:
+            return DecodeWith<11>(data, size, out, capacity);
+        default:
+            return DecodeWith<12>(data, size, out, capacity);
+    }
 }
 
 }  // namespace pagora

@@ -44,7 +44,7 @@ int32_t ArrayLength(const std::vector<uint8_t>& array, const char* source) {
 
 // RAII holder of a POSIX file descriptor.
 class Fd {
-public:
+  public:
     explicit Fd(int fd) : fd_(fd) {}
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
@@ -63,7 +63,7 @@ public:
         }
     }
 
-private:
+  private:
     int fd_;
 };
 
@@ -98,8 +98,8 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path, const std::string& s
     std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
     size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t n = ::pread(fd.get(), bytes.data() + done, bytes.size() - done,
-                            static_cast<off_t>(done));
+        ssize_t n =
+            ::pread(fd.get(), bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -141,7 +141,7 @@ void WriteNewFile(const std::string& path, const uint8_t* bytes, size_t size,
 
 // Packs bits from the least significant bit up, flushing whole 32-bit words.
 class BitWriter {
-public:
+  public:
     explicit BitWriter(uint8_t* out) : out_(out) {}
 
     void Put(uint64_t bits, unsigned count) {
@@ -164,7 +164,7 @@ public:
         return written_;
     }
 
-private:
+  private:
     void Put32(uint64_t bits, unsigned count) {
         acc_ |= bits << used_;
         used_ += count;
@@ -257,48 +257,61 @@ void clsCompress::DecodeByte(std::vector<uint8_t>& ByteArray, int32_t ByteLen) {
         bitCounts[in[off]] = in[off + 1];  // a value listed twice keeps its last length
     }
 
-    // Code bits: missing bits past the end of the stream read as 0.
-    CodeTable codes;
-    int64_t bitPos = tableEnd * 8;
-    for (int value = 0; value < 256; ++value) {
-        BitSequence& code = codes[value];
-        code.BitCount = bitCounts[value];
-        if (code.BitCount == 0) {
-            continue;
-        }
-        code.Bits.assign(code.BitCount, 0);
-        for (unsigned j = 0; j < code.BitCount; ++j, ++bitPos) {
-            int64_t byte = bitPos >> 3;
-            if (byte < ByteLen) {
-                code.Bits[j] = (in[byte] >> (bitPos & 7)) & 1;
-            }
-        }
+    // The data section starts on the byte after the last code bit.
+    int64_t codeBits = 0;
+    for (const uint8_t count : bitCounts) {
+        codeBits += count;
     }
-    const int64_t dataStart = (bitPos + 7) >> 3;
+    const int64_t codeStart = tableEnd * 8;
+    const int64_t dataStart = (codeStart + codeBits + 7) >> 3;
     if (dataStart >= ByteLen) {
         return;  // no data section: nothing produced
-    }
-
-    NodePool nodes;
-    int32_t nodesCount = 1;
-    for (int value = 0; value < 256; ++value) {
-        if (codes[value].BitCount != 0) {
-            AddCodeToTree(nodes, nodesCount, value, codes[value]);
-        }
     }
 
     // Each data bit yields at most one byte, so a length field larger than that cannot be met.
     const int64_t dataBytes = ByteLen - dataStart;
     const int64_t capacity = std::min<int64_t>(length, dataBytes * 8);
-    std::vector<uint8_t> out(static_cast<size_t>(capacity) + HuffmanTable::kOutputSlack);
-    const size_t produced =
-        HuffmanTable(nodes, capacity).Decode(in + dataStart, static_cast<size_t>(dataBytes),
-                                             out.data(), static_cast<size_t>(capacity));
-
-    uint8_t sum = 0;
-    for (size_t i = 0; i < produced; ++i) {
-        sum ^= out[i];
+    HuffmanTable table(capacity);
+    std::optional<NodePool> nodes;
+    if (!table.BuildFromCodes(bitCounts, in, static_cast<size_t>(ByteLen),
+                              static_cast<uint64_t>(codeStart))) {
+        // Codes that are not a complete prefix code: decode exactly as their tree does. The
+        // codes go into the tree in ascending order of value, as they are read.
+        nodes.emplace();
+        int32_t nodesCount = 1;
+        BitSequence code;
+        code.Bits.resize(256);
+        int64_t bitPos = codeStart;
+        for (int value = 0; value < 256; ++value) {
+            code.BitCount = bitCounts[value];
+            if (code.BitCount == 0) {
+                continue;
+            }
+            for (unsigned j = 0; j < code.BitCount; ++j, ++bitPos) {
+                code.Bits[j] = (in[bitPos >> 3] >> (bitPos & 7)) & 1;
+            }
+            AddCodeToTree(*nodes, nodesCount, value, code);
+        }
+        table.BuildFromTree(*nodes);
     }
+    std::vector<uint8_t> out(static_cast<size_t>(capacity) + HuffmanTable::kOutputSlack);
+    const size_t produced = table.Decode(in + dataStart, static_cast<size_t>(dataBytes), out.data(),
+                                         static_cast<size_t>(capacity));
+
+    uint64_t wide = 0;
+    size_t i = 0;
+    for (; i + 8 <= produced; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, out.data() + i, 8);
+        wide ^= word;
+    }
+    for (; i < produced; ++i) {
+        wide ^= out[i];
+    }
+    wide ^= wide >> 32;
+    wide ^= wide >> 16;
+    wide ^= wide >> 8;
+    const uint8_t sum = static_cast<uint8_t>(wide);
     if (sum != checksum) {
         checksumError_.emplace(errnum::kComponentError, "clsHuffman.Decode()",
                                "The data might be corrupted (checksum did not match expected "
@@ -313,21 +326,28 @@ void clsCompress::DecodeByte(std::vector<uint8_t>& ByteArray, int32_t ByteLen) {
 
 void clsCompress::AddCodeToTree(NodePool& Nodes, int32_t& NodesCount, int32_t Value,
                                 const BitSequence& Code) {
+    // Written without branches on the code's bits, which are as good as random.
     int32_t current = 0;
+    int32_t made = NodesCount;
     for (unsigned j = 0; j < Code.BitCount; ++j) {
-        int16_t& child = Code.Bits[j] != 0 ? Nodes[current].OneNode : Nodes[current].ZeroNode;
+        HuffmanNode& node = Nodes[current];
+        const bool one = Code.Bits[j] != 0;
+        int32_t child = one ? node.OneNode : node.ZeroNode;
         if (child == -1) {
-            if (NodesCount >= static_cast<int32_t>(kNodePoolSize)) {
+            if (made >= static_cast<int32_t>(kNodePoolSize)) {
+                NodesCount = made;
                 return;  // pool exhausted (only a corrupt table gets here): the code is dropped
             }
-            HuffmanNode& fresh = Nodes[NodesCount];
+            HuffmanNode& fresh = Nodes[made];
             fresh.ParentNode = static_cast<int16_t>(current);
             fresh.OneNode = fresh.ZeroNode = fresh.Value = -1;
-            child = static_cast<int16_t>(NodesCount);
-            ++NodesCount;
+            child = made++;
+            node.OneNode = static_cast<int16_t>(one ? child : node.OneNode);
+            node.ZeroNode = static_cast<int16_t>(one ? node.ZeroNode : child);
         }
         current = child;
     }
+    NodesCount = made;
     Nodes[current].Value = static_cast<int16_t>(Value);
 }
 
@@ -373,8 +393,8 @@ void clsCompress::EncodeByte(std::vector<uint8_t>& ByteArray, int32_t ByteLen) {
     NodePool nodes;
     int32_t made = 0;
     for (int value = 0; value < 256; ++value) {
-        uint32_t count = partial[0][value] + partial[1][value] + partial[2][value] +
-                         partial[3][value];
+        uint32_t count =
+            partial[0][value] + partial[1][value] + partial[2][value] + partial[3][value];
         if (count > 0) {
             HuffmanNode& leaf = nodes[made++];
             leaf.Weight = static_cast<int32_t>(count);
