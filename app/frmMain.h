@@ -1,0 +1,148 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "data/Module1.h"
+#include "render/QuranIndex.h"
+#include "window/Layout.h"
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+namespace pagora {
+
+class BrowserControl;
+class MessageBoxes;
+class ProcessFacts;
+class SettingsStore;
+
+// The reader's main window: the shared state of the reader and the handlers of its screen.
+class frmMain : public QMainWindow {
+    Q_OBJECT
+  public:
+    frmMain(SettingsStore& settings, ProcessFacts& process, MessageBoxes& messages,
+            QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Start-up: unpacks the support files, reads the settings, shows and places the window and
+    // the current page. Throws pagora::Error when the reader cannot start.
+    void Form_Load();
+    // Form_Load, with a failure shown in a message box and on stderr. False when it failed.
+    bool Start();
+    // Shut-down: saves size, page, mode and placement; removes the frame images when this is
+    // the last running reader. Runs from closeEvent once start-up has succeeded.
+    void Form_QueryUnload();
+    // Lays the page areas and the footer out for the window's current size.
+    void Form_Resize();
+
+    QString ReadTextFile(const QString& strFileName);
+    QString GetFileDataU(const QString& strFileName);
+
+    void LoadPage(BrowserControl& wbBrowser, int16_t intPageNo);
+    QString AddBookMarkLinks(const QString& strInput) const;
+    void LoadQuranPage(int16_t intPageNo);
+    QString SurasInPage(int16_t intPage) const;
+    QString GetSuraVerse(int16_t intPage, int16_t intVerseNoInPage) const;
+    void mnuSinglePage();
+    void mnuDoublePage();
+    void SetBookMark(BrowserControl& wb, const QString& strItemToMark,
+                     bool blnWriteToRegistry = false);
+
+    // Where start-up looks for temporary folders; the process environment when not set.
+    void SetTempEnvironment(const TempEnvironment& environment) { tempEnvironment_ = environment; }
+
+    int16_t CurrentPage() const { return currentPage_; }
+    void SetCurrentPage(int16_t page) { currentPage_ = page; }
+    int16_t TextSize() const { return textSize_; }
+    void SetTextSize(int16_t size) { textSize_ = size; }
+    const QuranIndex& Index() const { return index_; }
+    const QString& BookmarkPage() const { return bookmarkPage_; }
+    const QString& BookmarkItem() const { return bookmarkItem_; }
+    const QString& AppName() const { return appName_; }
+    bool Loaded() const { return loaded_; }
+    bool SinglePageMode() const;
+
+    BrowserControl& wbSinglePage() { return *wbSinglePage_; }
+    BrowserControl& wbPageOne() { return *wbPageOne_; }
+    BrowserControl& wbPageTwo() { return *wbPageTwo_; }
+    // The document last written into `wb` (empty before the first page).
+    QString DocumentOf(const BrowserControl& wb) const;
+    // The cached page text of `wb`.
+    QString PageCacheOf(const BrowserControl& wb) const;
+
+    QWidget& fraOnePage() const;
+    QWidget& fraTwoPage() const;
+    QWidget& fraFooter() const;
+    QPushButton& cmdPageNo() const { return *cmdPageNo_; }
+    QPushButton& cmdTextSize() const { return *cmdTextSize_; }
+    QLabel& lblPage1() const { return *lblPage1_; }
+    QLabel& lblPage2() const { return *lblPage2_; }
+    const PageLayout& Layout() const { return layout_; }
+
+    // Window state as the settings keep it: 0 normal, 1 minimised, 2 maximised.
+    int WindowStateNumber() const;
+    // Outer placement in twips.
+    TwipRect OuterTwips() const;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void BuildControls();
+    void BuildMenus();
+    void ApplyLayout();
+    void PlaceWindow();
+    int16_t ReadWholeSetting(const QString& section, const QString& key, int16_t fallback);
+    float ReadSingleSetting(const QString& section, const QString& key, float fallback,
+                            bool isSize);
+    void UnpackSupportFiles();
+    int CacheSlot(const BrowserControl& wb) const;
+    void ShowPageFailure(BrowserControl& wb, int16_t pageNo, const QString& why);
+    void SetOuterLeftTop(float leftTwips, float topTwips);
+    void SetOuterSize(float widthTwips, float heightTwips);
+    double DpiX() const;
+    double DpiY() const;
+
+    SettingsStore& settings_;
+    ProcessFacts& process_;
+    MessageBoxes& messages_;
+    std::optional<TempEnvironment> tempEnvironment_;
+
+    QString appName_;
+    QString workingFolder_;
+    int16_t currentPage_ = 440;
+    int16_t textSize_ = 35;
+    QuranIndex index_;
+    std::array<QString, 3> pageCache_;
+    std::array<QString, 3> documents_;
+    QString bookmarkPage_;
+    QString bookmarkItem_;
+    bool loaded_ = false;
+
+    PageLayout layout_;
+    QWidget* central_ = nullptr;
+    QGroupBox* fraOnePage_ = nullptr;
+    QGroupBox* fraTwoPage_ = nullptr;
+    QGroupBox* fraFooter_ = nullptr;
+    BrowserControl* wbSinglePage_ = nullptr;
+    BrowserControl* wbPageOne_ = nullptr;
+    BrowserControl* wbPageTwo_ = nullptr;
+    QPushButton* cmdPageNo_ = nullptr;
+    QPushButton* cmdTextSize_ = nullptr;
+    QLabel* lblPage1_ = nullptr;
+    QLabel* lblPage2_ = nullptr;
+    QAction* actSinglePage_ = nullptr;
+    QAction* actDoublePage_ = nullptr;
+};
+
+// The frame images the page frame refers to, in the order start-up extracts them.
+extern const char* const kFrameImages[8];
+
+}  // namespace pagora

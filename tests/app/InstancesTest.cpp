@@ -1,0 +1,69 @@
+#include <QProcess>
+
+#include "tests/app/ReaderFixture.h"
+
+namespace pagora::testing {
+namespace {
+
+// Real reader processes, each tracking the others through the lock in the working folder.
+class InstancesTest : public ReaderTest {
+  protected:
+    std::unique_ptr<QProcess> StartReader() {
+        auto reader = std::make_unique<QProcess>();
+        reader->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        reader->start(QStringLiteral(PAGORA_READER_INSTANCE),
+                      {exeDir_.path(), tmpDir_.path(), configDir_.path()});
+        EXPECT_TRUE(reader->waitForStarted(10000));
+        while (!reader->canReadLine() && reader->waitForReadyRead(20000)) {
+        }
+        EXPECT_EQ(reader->readLine().trimmed(), "ready");
+        return reader;
+    }
+    static void CloseReader(QProcess& reader) {
+        reader.write("close\n");
+        reader.closeWriteChannel();
+        EXPECT_TRUE(reader.waitForFinished(20000));
+        EXPECT_EQ(reader.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(reader.exitCode(), 0);
+    }
+    int FrameImagesPresent() const {
+        int count = 0;
+        for (const QString& name : WorkingFiles()) {
+            for (const char* image : kFrameImages) {
+                count += name == QLatin1String(image);
+            }
+        }
+        return count;
+    }
+    void UseTheirWorkingFolder() {
+        // The processes fix the same folder that this one does for the same temporary folder.
+        SetWorkingFolder(exeDir_.path().toStdString(),
+                         TempEnvironment{tmpDir_.path().toStdString(), std::nullopt});
+    }
+};
+
+TEST_F(InstancesTest, FirstClosedFirstLeavesTheImagesForTheSecond) {
+    UseTheirWorkingFolder();
+    auto first = StartReader();
+    auto second = StartReader();
+    EXPECT_EQ(FrameImagesPresent(), 8);
+    CloseReader(*first);
+    EXPECT_EQ(FrameImagesPresent(), 8);
+    CloseReader(*second);
+    EXPECT_EQ(FrameImagesPresent(), 0);
+}
+
+TEST_F(InstancesTest, SecondClosedFirstLeavesTheImagesForTheFirst) {
+    UseTheirWorkingFolder();
+    auto first = StartReader();
+    auto second = StartReader();
+    CloseReader(*second);
+    EXPECT_EQ(FrameImagesPresent(), 8);
+    CloseReader(*first);
+    EXPECT_EQ(FrameImagesPresent(), 0);
+    // Each closed window saved its settings.
+    EXPECT_EQ(Stored("UserSelection", "Pageno", "reader_instance"), "440");
+}
+
+}  // namespace
+}  // namespace pagora::testing

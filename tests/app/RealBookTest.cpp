@@ -1,0 +1,118 @@
+#include <QFileInfo>
+
+#include "platform/BrowserControl.h"
+#include "tests/app/ReaderFixture.h"
+
+namespace pagora::testing {
+namespace {
+
+QString DataFolder() {
+    const QByteArray override = qgetenv("PAGORA_DATA_DIR");
+    return override.isEmpty() ? QStringLiteral(PAGORA_BIN_DIR) : QString::fromLocal8Bit(override);
+}
+
+bool IsDigit(QChar c) {
+    return c.unicode() >= 0x0660 && c.unicode() <= 0x0669;
+}
+
+// The verse number written at the end of a verse line, or -1.
+int TrailingVerseNumber(const QString& line) {
+    qsizetype start = line.size();
+    while (start > 0 && IsDigit(line[start - 1])) {
+        --start;
+    }
+    if (start == line.size()) {
+        return -1;
+    }
+    int value = 0;
+    for (qsizetype i = start; i < line.size(); ++i) {
+        value = value * 10 + (line[i].unicode() - 0x0660);
+    }
+    return value;
+}
+
+// Every verse link of the shipped book against the verse numbers printed in the page texts.
+TEST(RealBook, EveryVerseLinkNamesTheVerseItsLineEndsWith) {
+    EnsureApplication();
+    const QString folder = DataFolder();
+    if (!QFileInfo(folder + "/support.dat").isFile() ||
+        !QFileInfo(folder + "/order9.dat").isFile()) {
+        GTEST_SKIP() << "The real archives are not in " << folder.toStdString()
+                     << " (build the data with `make`, or set PAGORA_DATA_DIR)";
+    }
+    QTemporaryDir tmp, config;
+    FakeProcessFacts process;
+    process.folder = folder;
+    process.lastRunning = false;
+    RecordingMessageBoxes boxes;
+    IniSettingsStore store(config.path());
+    frmMain w(store, process, boxes);
+    w.SetTempEnvironment(TempEnvironment{tmp.path().toStdString(), std::nullopt});
+    ASSERT_TRUE(w.Start()) << (boxes.errors.empty() ? "" : boxes.errors[0].toStdString());
+    const QuranIndex& index = w.Index();
+    const QString marker = index.suraMarker;
+    ASSERT_FALSE(marker.isEmpty());
+
+    int previousSura = 0;
+    int previousVerse = 0;
+    int verses = 0;
+    for (int page = 1; page <= 604; ++page) {
+        const QString key = QStringLiteral("%1").arg(page, 3, 10, QLatin1Char('0'));
+        ASSERT_EQ(ExtractArchiveMember((folder + "/order" + key.right(1) + ".dat").toStdString(),
+                                       key.toStdString()),
+                  "");
+        const QString file = QString::fromStdString(WorkingFolder()) + key;
+        const QString text = w.GetFileDataU(file);
+        QFile::remove(file);
+
+        QStringList surasSeen;
+        bool afterHeader = false;
+        int link = 0;
+        for (const QString& line : text.split("\r\n")) {
+            if (page != 1 && page != 187 && afterHeader) {
+                afterHeader = false;
+                continue;
+            }
+            if (line.contains(marker)) {
+                afterHeader = true;
+                continue;
+            }
+            ++link;
+            const QString reference = w.GetSuraVerse(page, link);
+            const int sura = reference.section(':', 0, 0).toInt();
+            const int verse = reference.section(':', 1, 1).toInt();
+            ASSERT_EQ(verse, TrailingVerseNumber(line))
+                << "page " << page << " link " << link << " gave " << reference.toStdString();
+            if (verse == 1) {
+                ASSERT_EQ(sura, previousSura + 1) << "page " << page << " link " << link;
+                if (previousSura > 0) {
+                    ASSERT_EQ(previousVerse, index.verseCount[previousSura - 1].toInt())
+                        << "sura " << previousSura << " ends early";
+                }
+            } else {
+                ASSERT_EQ(sura, previousSura) << "page " << page << " link " << link;
+                ASSERT_EQ(verse, previousVerse + 1) << "page " << page << " link " << link;
+            }
+            previousSura = sura;
+            previousVerse = verse;
+            ++verses;
+            if (!surasSeen.contains(index.suraNames[sura - 1])) {
+                surasSeen << index.suraNames[sura - 1];
+            }
+        }
+        QString listed = w.SurasInPage(page);
+        if (listed.startsWith("\r\n")) {
+            listed.remove(0, 2);
+        }
+        EXPECT_EQ(listed.split("\r\n"), surasSeen) << "page " << page;
+        if (page % 50 == 0 || page == 1 || page == 604) {
+            w.LoadPage(w.wbSinglePage(), static_cast<int16_t>(page));
+            EXPECT_EQ(w.DocumentOf(w.wbSinglePage()).count("href='#aya"), link) << "page " << page;
+        }
+    }
+    EXPECT_EQ(previousSura, 114);
+    EXPECT_EQ(verses, 6236);
+}
+
+}  // namespace
+}  // namespace pagora::testing
