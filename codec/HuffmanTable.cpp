@@ -93,8 +93,13 @@ bool HuffmanTable::BuildFromCodes(const std::array<uint8_t, 256>& lengths, const
     uint64_t overlap = 0;
     // The values that have a code, in ascending order, found without a branch per value.
     std::array<uint64_t, 4> present{};
-    for (uint32_t value = 0; value < 256; ++value) {
-        present[value >> 6] |= uint64_t{lengths[value] != 0} << (value & 63);
+    for (uint32_t at = 0; at < 256; at += 8) {
+        uint64_t word;
+        std::memcpy(&word, lengths.data() + at, 8);
+        // The top bit of each byte that is not 0, then those eight bits gathered into one byte.
+        constexpr uint64_t low7 = 0x7F7F7F7F7F7F7F7Full;
+        const uint64_t top = (((word & low7) + low7) | word) & ~low7;
+        present[at >> 6] |= ((top >> 7) * 0x0102040810204080ull >> 56) << (at & 63);
     }
     for (uint32_t word = 0; word < 4; ++word) {
         for (uint64_t bitsLeft = present[word]; bitsLeft != 0; bitsLeft &= bitsLeft - 1) {

@@ -403,39 +403,51 @@ void clsCompress::EncodeByte(std::vector<uint8_t>& ByteArray, int32_t ByteLen) {
         }
     }
     const int32_t leaves = made;
+    // The parentless nodes in index order, with their weights side by side; a new parent has
+    // the highest index so far and simply goes at the end.
+    std::array<int16_t, 256> live;
+    std::array<int32_t, 256> liveWeight;
+    for (int32_t n = 0; n < leaves; ++n) {
+        live[n] = static_cast<int16_t>(n);
+        liveWeight[n] = nodes[n].Weight;
+    }
+    int32_t liveCount = leaves;
     for (int32_t merge = 1; merge < leaves; ++merge) {
-        int32_t first = -1;
-        int32_t second = -1;
-        for (int32_t x = 0; x < made; ++x) {
-            if (nodes[x].ParentNode != -1) {
-                continue;
-            }
-            if (first == -1) {
-                first = x;
-                continue;
-            }
-            if (second == -1) {
-                second = x;
-                continue;
-            }
-            const int32_t w = nodes[x].Weight;
-            const int32_t wF = nodes[first].Weight;
-            const int32_t wS = nodes[second].Weight;
-            if (w < wF && w < wS) {
-                (wF >= wS ? first : second) = x;
-            } else if (w < wF) {
-                first = x;
-            } else if (w < wS) {
-                second = x;
-            }
+        // The first two found are picked, then each later node may replace one of them. Written
+        // with selects rather than branches, since the comparisons are as good as random.
+        int32_t first = 0;
+        int32_t second = 1;
+        int32_t wF = liveWeight[0];
+        int32_t wS = liveWeight[1];
+        for (int32_t x = 2; x < liveCount; ++x) {
+            const int32_t w = liveWeight[x];
+            const bool toFirst = w < wF && (w >= wS || wF >= wS);
+            const bool toSecond = !toFirst && w < wS;
+            first = toFirst ? x : first;
+            wF = toFirst ? w : wF;
+            second = toSecond ? x : second;
+            wS = toSecond ? w : wS;
         }
+        const int16_t f = live[first];
+        const int16_t sNode = live[second];
         HuffmanNode& parent = nodes[made];
-        parent.Weight = nodes[first].Weight + nodes[second].Weight;
-        parent.ZeroNode = static_cast<int16_t>(first);
-        parent.OneNode = static_cast<int16_t>(second);
+        parent.Weight = wF + wS;
+        parent.ZeroNode = f;
+        parent.OneNode = sNode;
         parent.ParentNode = -1;
         parent.Value = -1;
-        nodes[first].ParentNode = nodes[second].ParentNode = static_cast<int16_t>(made);
+        nodes[f].ParentNode = nodes[sNode].ParentNode = static_cast<int16_t>(made);
+        int32_t kept = 0;
+        for (int32_t x = 0; x < liveCount; ++x) {
+            if (x != first && x != second) {
+                live[kept] = live[x];
+                liveWeight[kept] = liveWeight[x];
+                ++kept;
+            }
+        }
+        live[kept] = static_cast<int16_t>(made);
+        liveWeight[kept] = parent.Weight;
+        liveCount = kept + 1;
         ++made;
     }
 
@@ -509,15 +521,27 @@ void clsCompress::EncodeByte(std::vector<uint8_t>& ByteArray, int32_t ByteLen) {
             bits[value] = static_cast<uint32_t>(packed[value].words[0]);
             lengths[value] = static_cast<uint8_t>(packed[value].length);
         }
+        // Codes of up to 32 bits go straight into a 64-bit accumulator that is stored whole
+        // after each code and advanced by the bytes it completed: no branch per code.
+        uint64_t acc = 0;
+        unsigned used = 0;
+        uint8_t* q = p;
         for (int32_t k = 0; k < ByteLen; ++k) {
-            dataWriter.Put(bits[in[k]], lengths[in[k]]);
+            acc |= uint64_t{bits[in[k]]} << used;
+            used += lengths[in[k]];
+            std::memcpy(q, &acc, 8);  // the buffer has 8 bytes of slack
+            q += used >> 3;
+            acc >>= used & 56;
+            used &= 7;
         }
+        std::memcpy(q, &acc, 8);
+        p = q + (used + 7) / 8;
     } else {
         for (int32_t k = 0; k < ByteLen; ++k) {
             PutCode(dataWriter, packed[in[k]]);
         }
+        p += dataWriter.Finish();
     }
-    p += dataWriter.Finish();
 
     out.resize(total);
     ByteArray.swap(out);
