@@ -357,10 +357,10 @@ size_t HuffmanTable::DecodeWith(const uint8_t* data, size_t size, uint8_t* out,
     std::unique_ptr<uint64_t[]> scratch;
     const bool useSplit = capacity >= 1024 && capacity <= (size_t{1} << 18) && size >= 64;
     if (useSplit) {
-        // The second chain's output, then the bit position and output count before each of
-        // its lookups (at most one lookup per value). Left uninitialised: only what the second
-        // chain writes is read.
-        const size_t records = capacity;
+        // The second chain's output, then its bit position and output count at the start of
+        // each round of lookups (a round yields several values; should the records run out,
+        // the chains just part earlier). Left uninitialised: only what gets written is read.
+        const size_t records = capacity / 4 + 16;
         const size_t words = (capacity + kOutputSlack + 7) / 8 + records + (records + 1) / 2;
         scratch.reset(new uint64_t[words]);
         auto* recPos = scratch.get();
@@ -377,22 +377,22 @@ size_t HuffmanTable::DecodeWith(const uint8_t* data, size_t size, uint8_t* out,
         size_t n = 0;
         bool ok = true;
         while (ok && a.next <= last && b.next <= last && oa <= aLimit && ob <= bLimit &&
-               n + kRounds <= records && a.Pos(data) + 64 < start) {
+               n < records && a.Pos(data) + 64 < start) {
             a.Refill();
             b.Refill();
+            // Where the second chain starts each round; once the chains agree, the first one
+            // soon starts a lookup at one of these.
+            recPos[n] = b.Pos(data);
+            recOut[n] = static_cast<uint32_t>(ob - second);
+            ++n;
             for (unsigned r = 0; r < kRounds; ++r) {
                 if (a.have >= K && !Step<K>(a, oa)) {
                     ok = false;
                     break;
                 }
-                if (b.have >= K) {
-                    recPos[n] = b.Pos(data);
-                    recOut[n] = static_cast<uint32_t>(ob - second);
-                    if (!Step<K>(b, ob)) {
-                        ok = false;
-                        break;
-                    }
-                    ++n;
+                if (b.have >= K && !Step<K>(b, ob)) {
+                    ok = false;
+                    break;
                 }
             }
         }

@@ -51,8 +51,8 @@ class HuffmanTable {
 
     void Fill(int node, unsigned depth, uint32_t path);
     void ChainValues();
-    // What the second decoding chain produced: the bit position and output count before each
-    // of its lookups, its output, and where it stopped.
+    // What the second decoding chain produced: its bit position and output count at the start
+    // of each round of lookups, its output, and where it stopped.
     struct Split {
         const uint64_t* pos = nullptr;
         const uint32_t* out = nullptr;
