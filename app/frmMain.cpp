@@ -203,17 +203,28 @@ void frmMain::BuildControls() {
     previous->setToolTip(QStringLiteral("Shortcut key \"x\""));
     place(previous, 2145, 240, 900, 345);
 
+    // Labels keep the classic 8.25 point caption size, so three sura names fit their height.
+    QFont labelFont = font();
+    labelFont.setPointSizeF(8.25);
     lblPage2_ = new QLabel(fraFooter_);
+    lblPage2_->setFont(labelFont);
     lblPage2_->setObjectName(QStringLiteral("lblPage2"));
     lblPage2_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     place(lblPage2_, 9465, 225, 1965, 570);
     lblPage1_ = new QLabel(fraFooter_);
+    lblPage1_->setFont(labelFont);
     lblPage1_->setObjectName(QStringLiteral("lblPage1"));
     lblPage1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     place(lblPage1_, 7440, 240, 1965, 570);
 
     fraOnePage_ = MakeFrame(central_, "fraOnePage", QString());
     wbSinglePage_ = new BrowserControl(QStringLiteral("wbSinglePage"), fraOnePage_);
+
+    // Almost every page is taller than its view. A scroll bar that came and went with each
+    // document would make every page be laid out twice, once at each width.
+    for (BrowserControl* view : {wbSinglePage_, wbPageOne_, wbPageTwo_}) {
+        view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    }
 
     ApplyLayout();
 }

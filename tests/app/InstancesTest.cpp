@@ -65,5 +65,21 @@ TEST_F(InstancesTest, SecondClosedFirstLeavesTheImagesForTheFirst) {
     EXPECT_EQ(Stored("UserSelection", "Pageno", "reader_instance"), "440");
 }
 
+TEST(ReaderProgram, WithoutADisplaySaysHowToRunUnderXvfb) {
+    QProcess reader;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        environment.remove(QString::fromLatin1(name));
+    }
+    reader.setProcessEnvironment(environment);
+    reader.start(QStringLiteral(PAGORA_READER), {});
+    ASSERT_TRUE(reader.waitForFinished(20000));
+    EXPECT_EQ(reader.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(reader.exitCode(), 0);
+    const QString message = QString::fromLocal8Bit(reader.readAllStandardError());
+    EXPECT_TRUE(message.contains("no display")) << message.toStdString();
+    EXPECT_TRUE(message.contains("xvfb-run -a")) << message.toStdString();
+}
+
 }  // namespace
 }  // namespace pagora::testing
