@@ -287,11 +287,15 @@ int main(int argc, char** argv) {
     for (int k = 1; k < argc; ++k) {
         repetitions = repetitions || std::strncmp(argv[k], "--benchmark_repetitions", 23) == 0;
     }
+    // Repetitions of the benchmarks are run in random order, so that load from elsewhere falls
+    // on all of them alike rather than on whichever ran at the time.
     std::string defaultRepetitions = "--benchmark_repetitions=5";
     std::string aggregatesOnly = "--benchmark_display_aggregates_only=true";
+    std::string interleave = "--benchmark_enable_random_interleaving=true";
     if (!repetitions) {
         args.push_back(defaultRepetitions.data());
         args.push_back(aggregatesOnly.data());
+        args.push_back(interleave.data());
     }
     argc = static_cast<int>(args.size());
     args.push_back(nullptr);
