@@ -113,6 +113,7 @@ frmMain::frmMain(SettingsStore& settings, ProcessFacts& process, MessageBoxes& m
     layout_ = DesignedLayout();
     BuildMenus();
     BuildControls();
+    WireNavigation();
     resize(TwipsToPixels(kDesignedClientWidth, DpiX()),
            TwipsToPixels(kDesignedClientHeight, DpiY()) + menuBar()->sizeHint().height());
 }

@@ -4,9 +4,12 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "data/Module1.h"
+#include "platform/InputPrompt.h"
+#include "platform/PopupMenu.h"
 #include "render/QuranIndex.h"
 #include "window/Layout.h"
 
@@ -140,6 +143,43 @@ class frmMain : public QMainWindow {
     QLabel* lblPage2_ = nullptr;
     QAction* actSinglePage_ = nullptr;
     QAction* actDoublePage_ = nullptr;
+
+    // ---------------------------------------------------------------- navigation
+    // Page, text-size, key, sura and juz commands; defined in frmMainNavigation.cpp.
+  public:
+    void cmdNext_Click();
+    void cmdPrevious_Click();
+    void cmdPageNo_Click();
+    void cmdTextSize_Click();
+    void cmdIncrease_Click();
+    void cmdDecrease_Click();
+    // A key pressed anywhere in the window, as a virtual-key code (Z 90, X 88, Up 38, ...);
+    // the shift state is not looked at.
+    void Form_KeyDown(int KeyCode, int Shift);
+    void cmdSuraSelect_Click();
+    void cmdSelectJuz_Click();
+
+    // The prompt and the popup menus the navigation shows, in place of the window's own Qt ones.
+    void SetNavigationServices(InputPrompt& prompt, std::shared_ptr<PopupMenu> popupMenu);
+
+    QPushButton& cmdNext() const;
+    QPushButton& cmdPrevious() const;
+    QPushButton& cmdIncrease() const;
+    QPushButton& cmdDecrease() const;
+    QPushButton& cmdSuraSelect() const;
+    QPushButton& cmdSelectJuz() const;
+
+  private:
+    // Connects the footer buttons and sends the keys pressed in the window and its page views
+    // to Form_KeyDown.
+    void WireNavigation();
+    QPushButton& FooterButton(const char* name) const;
+    // Shows `page` when the window has started and is still open.
+    void ShowChosenPage(int page);
+
+    std::unique_ptr<InputPrompt> ownPrompt_;
+    InputPrompt* prompt_ = nullptr;
+    std::shared_ptr<PopupMenu> popupMenu_;
 };
 
 // The frame images the page frame refers to, in the order start-up extracts them.
