@@ -1,6 +1,9 @@
 #include <QDirIterator>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 
@@ -326,6 +329,94 @@ TEST_F(ReadersTest, GetFileDataUTakesLittleEndianPairs) {
                                                "C",
                                                3))),
               QString::fromUtf16(u"\u0661"));
+}
+
+}  // namespace
+}  // namespace pagora::testing
+
+namespace pagora::testing {
+namespace {
+
+TEST(WindowDesign, ControlsSitInTheirContainersWithTheirCaptions) {
+    EnsureApplication();
+    FakeProcessFacts process;
+    RecordingMessageBoxes boxes;
+    QTemporaryDir config;
+    IniSettingsStore store(config.path());
+    frmMain w(store, process, boxes);
+    EXPECT_EQ(w.windowTitle(), "Tamrit Pagora 1.1");
+    struct Expected {
+        const char* name;
+        const char* container;
+        const char* caption;
+    };
+    const Expected controls[] = {
+        {"fraTwoPage", "clientArea", ""},
+        {"wbPageOne", "fraTwoPage", nullptr},
+        {"wbPageTwo", "fraTwoPage", nullptr},
+        {"fraFooter", "clientArea", ""},
+        {"fraGoto", "fraFooter", "Go To"},
+        {"cmdSelectJuz", "fraGoto", "Juz"},
+        {"cmdSuraSelect", "fraGoto", "Sura"},
+        {"fraTextSize", "fraFooter", "Text Size"},
+        {"cmdTextSize", "fraTextSize", ""},
+        {"cmdIncrease", "fraTextSize", "+"},
+        {"cmdDecrease", "fraTextSize", "-"},
+        {"fraPage", "fraFooter", "Page"},
+        {"cmdPageNo", "fraPage", ""},
+        {"cmdNext", "fraPage", "&Next"},
+        {"cmdPrevious", "fraPage", "Previous"},
+        {"lblPage2", "fraFooter", nullptr},
+        {"lblPage1", "fraFooter", nullptr},
+        {"fraOnePage", "clientArea", ""},
+        {"wbSinglePage", "fraOnePage", nullptr},
+    };
+    for (const Expected& c : controls) {
+        QWidget* control = w.findChild<QWidget*>(QString::fromLatin1(c.name));
+        ASSERT_NE(control, nullptr) << c.name;
+        EXPECT_EQ(control->parentWidget()->objectName(), QString::fromLatin1(c.container))
+            << c.name;
+        if (c.caption == nullptr) {
+            continue;
+        }
+        if (auto* button = qobject_cast<QPushButton*>(control)) {
+            EXPECT_EQ(button->text(), QString::fromLatin1(c.caption)) << c.name;
+        } else if (auto* frame = qobject_cast<QGroupBox*>(control)) {
+            EXPECT_EQ(frame->title(), QString::fromLatin1(c.caption)) << c.name;
+        }
+    }
+    EXPECT_EQ(w.findChild<QPushButton*>("cmdNext")->toolTip(), "Shortcut key \"z\"");
+    EXPECT_EQ(w.findChild<QPushButton*>("cmdPrevious")->toolTip(), "Shortcut key \"x\"");
+    for (QPushButton* button : {&w.cmdTextSize(), &w.cmdPageNo()}) {
+        EXPECT_EQ(button->font().family(), "Arial");
+        EXPECT_TRUE(button->font().bold());
+        EXPECT_DOUBLE_EQ(button->font().pointSizeF(), 9.75);
+    }
+    // Designed geometry of a fixed control, in twips at the screen's logical DPI.
+    QWidget* fraGoto = w.findChild<QWidget*>("fraGoto");
+    EXPECT_EQ(fraGoto->geometry(),
+              QRect(TwipsToPixels(5505, w.logicalDpiX()), TwipsToPixels(150, w.logicalDpiY()),
+                    TwipsToPixels(1875, w.logicalDpiX()), TwipsToPixels(690, w.logicalDpiY())));
+
+    QStringList menus;
+    for (QAction* action : w.menuBar()->actions()) {
+        menus << action->text();
+    }
+    EXPECT_EQ(menus, (QStringList{"View", "Bookmark", "Settings", "About"}));
+    QStringList commands;
+    for (const char* name :
+         {"mnuSinglePage", "mnuDoublePage", "mnuGotoBookMark", "mnuHowToSetBookMark",
+          "mnuSettingTilora", "mnuAboutPagora", "mnuAboutWebsite"}) {
+        QAction* action = w.findChild<QAction*>(QString::fromLatin1(name));
+        ASSERT_NE(action, nullptr) << name;
+        commands << action->text();
+    }
+    EXPECT_EQ(commands,
+              (QStringList{"Single Page", "Double Page", "Go to Bookmark", "How To Set Bookmark",
+                           "How to recite verse", "About Pagora", "Visit Website"}));
+    QMenu* pageMode = w.findChild<QMenu*>("mnuPageMod");
+    ASSERT_NE(pageMode, nullptr);
+    EXPECT_EQ(pageMode->title(), "Page Mode");
 }
 
 }  // namespace
