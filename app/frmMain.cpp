@@ -114,6 +114,7 @@ frmMain::frmMain(SettingsStore& settings, ProcessFacts& process, MessageBoxes& m
     BuildMenus();
     BuildControls();
     WireNavigation();
+    WireVerseCommands();
     resize(TwipsToPixels(kDesignedClientWidth, DpiX()),
            TwipsToPixels(kDesignedClientHeight, DpiY()) + menuBar()->sizeHint().height());
 }
@@ -140,23 +141,22 @@ void frmMain::BuildMenus() {
     connect(actSinglePage_, &QAction::triggered, this, [this] { mnuSinglePage(); });
     connect(actDoublePage_, &QAction::triggered, this, [this] { mnuDoublePage(); });
 
-    // Commands whose handlers are not part of the reader yet stay disabled.
-    auto addDisabled = [](QMenu* menu, const char* name, const QString& caption) {
+    // Their handlers are connected by name (frmMainVerses.cpp).
+    auto addCommand = [](QMenu* menu, const char* name, const QString& caption) {
         QAction* action = menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
-        action->setEnabled(false);
     };
     QMenu* bookmark = menuBar()->addMenu(QStringLiteral("Bookmark"));
     bookmark->setObjectName(QStringLiteral("mnuBookmark"));
-    addDisabled(bookmark, "mnuGotoBookMark", QStringLiteral("Go to Bookmark"));
-    addDisabled(bookmark, "mnuHowToSetBookMark", QStringLiteral("How To Set Bookmark"));
+    addCommand(bookmark, "mnuGotoBookMark", QStringLiteral("Go to Bookmark"));
+    addCommand(bookmark, "mnuHowToSetBookMark", QStringLiteral("How To Set Bookmark"));
     QMenu* settingsMenu = menuBar()->addMenu(QStringLiteral("Settings"));
     settingsMenu->setObjectName(QStringLiteral("mnuSettings"));
-    addDisabled(settingsMenu, "mnuSettingTilora", QStringLiteral("How to recite verse"));
+    addCommand(settingsMenu, "mnuSettingTilora", QStringLiteral("How to recite verse"));
     QMenu* about = menuBar()->addMenu(QStringLiteral("About"));
     about->setObjectName(QStringLiteral("mnuAbout"));
-    addDisabled(about, "mnuAboutPagora", QStringLiteral("About Pagora"));
-    addDisabled(about, "mnuAboutWebsite", QStringLiteral("Visit Website"));
+    addCommand(about, "mnuAboutPagora", QStringLiteral("About Pagora"));
+    addCommand(about, "mnuAboutWebsite", QStringLiteral("Visit Website"));
 }
 
 void frmMain::BuildControls() {

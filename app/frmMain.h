@@ -8,8 +8,10 @@
 #include <optional>
 
 #include "data/Module1.h"
+#include "platform/Clipboard.h"
 #include "platform/InputPrompt.h"
 #include "platform/PopupMenu.h"
+#include "platform/Shell.h"
 #include "render/QuranIndex.h"
 #include "window/Layout.h"
 
@@ -180,6 +182,43 @@ class frmMain : public QMainWindow {
     std::unique_ptr<InputPrompt> ownPrompt_;
     InputPrompt* prompt_ = nullptr;
     std::shared_ptr<PopupMenu> popupMenu_;
+
+    // ---------------------------------------------------------------- verses
+    // Link clicks in the page views, the bookmark, the verse hand-off to Tilora through the
+    // clipboard and the about commands; defined in frmMainVerses.cpp.
+  public:
+    // The page views' navigation filters: a number link sets the bookmark, a verse link puts
+    // the verse's reference on the clipboard; both are cancelled, "about:blank" and anything
+    // else go ahead.
+    void wbSinglePage_BeforeNavigate2(const QString& URL, bool& Cancel);
+    void wbPageOne_BeforeNavigate2(const QString& URL, bool& Cancel);
+    void wbPageTwo_BeforeNavigate2(const QString& URL, bool& Cancel);
+    void CallSetBookmark(BrowserControl& wb, const QString& URL, bool& Cancel);
+    void AyaClicked(BrowserControl& wb, const QString& URL, bool& Cancel);
+    // Puts `strText` on the clipboard as plain text; failures are ignored.
+    void CopyText(const QString& strText);
+    void mnuGotoBookMark();
+    void mnuHowToSetBookMark();
+    void mnuSettingTilora();
+    // Shows a new about box, modally.
+    void mnuAboutPagora();
+    void mnuAboutWebsite();
+
+    // The clipboard and the shell the verse and about commands use, in place of the window's
+    // own Qt ones.
+    void SetVerseServices(Clipboard& clipboard, Shell& shell);
+
+  private:
+    // Connects the page views' navigation events and the bookmark, settings and about
+    // commands.
+    void WireVerseCommands();
+    void NavigationFilter(BrowserControl& wb, const QString& URL, bool& Cancel);
+    void OpenLink(const QString& strLink);
+
+    std::unique_ptr<Clipboard> ownClipboard_;
+    std::unique_ptr<Shell> ownShell_;
+    Clipboard* clipboard_ = nullptr;
+    Shell* shell_ = nullptr;
 };
 
 // The frame images the page frame refers to, in the order start-up extracts them.
