@@ -44,8 +44,6 @@ const QString kWindowState = QStringLiteral("WindowState");
 // The window's designed client area, in twips.
 constexpr float kDesignedClientWidth = 10545;
 constexpr float kDesignedClientHeight = 8220;
-// Stored placement values beyond this many twips (about 700 inches) are hand-edited nonsense.
-constexpr float kPlacementLimit = 1.0e6f;
 
 std::string Std(const QString& text) {
     return text.toStdString();
@@ -299,10 +297,10 @@ int16_t frmMain::ReadWholeSetting(const QString& section, const QString& key, in
 }
 
 float frmMain::ReadSingleSetting(const QString& section, const QString& key, float fallback,
-                                 bool isSize) {
+                                 float low, float high, bool isSize) {
     const QString text = settings_.GetSetting(appName_, section, key, SingleText(fallback));
     const auto value = ParseSingle(text);
-    const bool fits = value && std::fabs(*value) <= kPlacementLimit && (!isSize || *value > 0);
+    const bool fits = value && *value >= low && *value <= high;
     if (!fits) {
         std::cerr << "pagora: the stored setting " << Std(section) << "/" << Std(key) << " = \""
                   << Std(text) << "\" is not a usable window " << (isSize ? "size" : "position")
@@ -422,21 +420,27 @@ void frmMain::PlaceWindow() {
     const QRect screenRect = screen() ? screen()->geometry() : QRect(0, 0, 1024, 768);
     const float screenW = PixelsToTwips(screenRect.width(), DpiX());
     const float screenH = PixelsToTwips(screenRect.height(), DpiY());
+    // A hand-edited size of thousands of screens would have the window allocate gigabytes;
+    // placement and size are kept within twice the screen (room for a second monitor).
+    const QRect desktop = screen() ? screen()->virtualGeometry() : screenRect;
+    const float spanW = 2 * PixelsToTwips(std::max(desktop.width(), screenRect.width()), DpiX());
+    const float spanH = 2 * PixelsToTwips(std::max(desktop.height(), screenRect.height()), DpiY());
 
     TwipRect outer = OuterTwips();
-    const float left =
-        ReadSingleSetting(kWindowState, QStringLiteral("Left"), (screenW - outer.Width) / 2, false);
+    const float left = ReadSingleSetting(kWindowState, QStringLiteral("Left"),
+                                         (screenW - outer.Width) / 2, -spanW, spanW, false);
     SetOuterLeftTop(left, outer.Top);
     outer = OuterTwips();
-    const float top =
-        ReadSingleSetting(kWindowState, QStringLiteral("Top"), (screenH - outer.Height) / 2, false);
+    const float top = ReadSingleSetting(kWindowState, QStringLiteral("Top"),
+                                        (screenH - outer.Height) / 2, -spanH, spanH, false);
     SetOuterLeftTop(left, top);
     outer = OuterTwips();
-    const float width = ReadSingleSetting(kWindowState, QStringLiteral("Width"), outer.Width, true);
+    const float width =
+        ReadSingleSetting(kWindowState, QStringLiteral("Width"), outer.Width, 1, spanW, true);
     SetOuterSize(width, outer.Height);
     outer = OuterTwips();
     const float height =
-        ReadSingleSetting(kWindowState, QStringLiteral("Height"), outer.Height, true);
+        ReadSingleSetting(kWindowState, QStringLiteral("Height"), outer.Height, 1, spanH, true);
     SetOuterSize(width, height);
 }
 

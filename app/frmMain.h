@@ -105,8 +105,9 @@ class frmMain : public QMainWindow {
     void ApplyLayout();
     void PlaceWindow();
     int16_t ReadWholeSetting(const QString& section, const QString& key, int16_t fallback);
-    float ReadSingleSetting(const QString& section, const QString& key, float fallback,
-                            bool isSize);
+    // A stored "Left".."Height" within [low, high], else `fallback` with a warning.
+    float ReadSingleSetting(const QString& section, const QString& key, float fallback, float low,
+                            float high, bool isSize);
     void UnpackSupportFiles();
     int CacheSlot(const BrowserControl& wb) const;
     void ShowPageFailure(BrowserControl& wb, int16_t pageNo, const QString& why);

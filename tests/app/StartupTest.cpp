@@ -196,6 +196,25 @@ TEST_F(StartupTest, UnusableStoredValuesFallBackWithAWarning) {
     EXPECT_LE(std::abs(w->frameGeometry().center().x() - screen.center().x()), 1);
 }
 
+TEST_F(StartupTest, PlacementBeyondTwiceTheScreenIsNotApplied) {
+    const QSize designed = NewWindow()->size();
+    Store("WindowState", "State", "0");
+    Store("WindowState", "Left", "-1e9");
+    Store("WindowState", "Top", "100");
+    Store("WindowState", "Width", "1000000");
+    Store("WindowState", "Height", "-5");
+    ::testing::internal::CaptureStderr();
+    auto w = Open();
+    const std::string warnings = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(w->size(), designed);
+    EXPECT_GE(w->frameGeometry().left(), 0);
+    EXPECT_EQ(w->frameGeometry().top(), TwipsToPixels(100, w->logicalDpiY()));
+    for (const char* key : {"Left", "Width", "Height"}) {
+        EXPECT_NE(warnings.find(std::string("WindowState/") + key), std::string::npos) << warnings;
+    }
+    EXPECT_EQ(warnings.find("WindowState/Top"), std::string::npos) << warnings;
+}
+
 TEST_F(StartupTest, PageBelowOneBecomes440AndPastTheBookIsKept) {
     for (const QString stored : {"0", "-3"}) {
         Store("UserSelection", "Pageno", stored);
