@@ -10,7 +10,7 @@ namespace pagora {
 // The codec's own failures use kComponentError; failures of the underlying file and conversion
 // services use the classic run-time numbers below.
 class Error : public std::runtime_error {
-public:
+  public:
     Error(int32_t number, std::string source, std::string description)
         : std::runtime_error(description),
           number_(number),
@@ -21,7 +21,7 @@ public:
     const std::string& Source() const { return source_; }
     const std::string& Description() const { return description_; }
 
-private:
+  private:
     int32_t number_;
     std::string source_;
     std::string description_;

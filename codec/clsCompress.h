@@ -35,7 +35,7 @@ struct BitSequence {
 // Byte arrays are in/out: an operation replaces the caller's array by its result. A failing
 // operation throws pagora::Error and leaves the array as it was.
 class clsCompress {
-public:
+  public:
     static constexpr size_t kNodePoolSize = 512;
     using NodePool = std::array<HuffmanNode, kNodePoolSize>;
     using CodeTable = std::array<BitSequence, 256>;
@@ -56,7 +56,7 @@ public:
     // The non-fatal checksum condition of the most recent decode, if it occurred.
     const std::optional<Error>& ChecksumError() const { return checksumError_; }
 
-private:
+  private:
     static void AddCodeToTree(NodePool& Nodes, int32_t& NodesCount, int32_t Value,
                               const BitSequence& Code);
     static void AssignCodes(const NodePool& Nodes, int16_t NodeIndex, BitSequence& Code,

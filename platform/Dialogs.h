@@ -8,7 +8,7 @@ namespace pagora {
 
 // Modal message boxes, behind an interface so tests can answer them.
 class MessageBoxes {
-public:
+  public:
     virtual ~MessageBoxes() = default;
     // An information box with an OK button only.
     virtual void ShowInformation(const QString& text, const QString& title) = 0;
@@ -17,12 +17,12 @@ public:
 };
 
 class QtMessageBoxes : public MessageBoxes {
-public:
+  public:
     explicit QtMessageBoxes(QWidget* parent = nullptr) : parent_(parent) {}
     void ShowInformation(const QString& text, const QString& title) override;
     void ShowError(const QString& text, const QString& title) override;
 
-private:
+  private:
     QWidget* parent_;
 };
 

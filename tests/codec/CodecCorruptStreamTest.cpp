@@ -93,8 +93,8 @@ TEST(CodecCorruptStreams, CountsAndLengthsRunningPastTheEnd) {
 }
 
 TEST(CodecCorruptStreams, HugeLengthFieldIsBoundedByTheData) {
-    std::vector<uint8_t> s = Stream(INT32_MAX, 3, Hex({0x61, 0x02, 0x62, 0x02, 0x63, 0x01, 0x0D,
-                                                        0x0D}));
+    std::vector<uint8_t> s =
+        Stream(INT32_MAX, 3, Hex({0x61, 0x02, 0x62, 0x02, 0x63, 0x01, 0x0D, 0x0D}));
     ASSERT_EQ(s.size(), 19u);
     const std::vector<uint8_t> out = DecodeChecked(s);
     EXPECT_LE(out.size(), 8u);
@@ -159,8 +159,8 @@ TEST(CodecCorruptStreams, RandomHeadersAndTables) {
         for (int k = static_cast<int>(gen() % 200); k > 0; --k) {
             body.push_back(static_cast<uint8_t>(gen()));
         }
-        DecodeChecked(Stream(static_cast<int32_t>(gen() % 3000), count, body,
-                             static_cast<uint8_t>(gen())));
+        DecodeChecked(
+            Stream(static_cast<int32_t>(gen() % 3000), count, body, static_cast<uint8_t>(gen())));
         if (HasFailure()) {
             FAIL() << "round " << round;
         }

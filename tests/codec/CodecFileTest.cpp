@@ -17,7 +17,7 @@ using testing::Bytes;
 using testing::ExpectError;
 
 class CodecFiles : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::path(::testing::TempDir()) /
                ("codec_files_" + std::to_string(::getpid()) + "_" +

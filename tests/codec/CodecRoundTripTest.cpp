@@ -53,8 +53,8 @@ void ExpectRoundTrip(const std::vector<uint8_t>& input, const std::string& what)
 
 TEST(CodecRoundTrip, RandomInputsOfManySizesAndDistributions) {
     std::mt19937 gen(20261206);
-    const std::vector<size_t> sizes = {1, 2, 3, 5, 7, 8, 9, 15, 16, 17, 100, 511, 512, 513,
-                                       1023, 1024, 3000, 4096, 40000, 70000};
+    const std::vector<size_t> sizes = {1,   2,   3,   5,   7,    8,    9,    15,   16,    17,
+                                       100, 511, 512, 513, 1023, 1024, 3000, 4096, 40000, 70000};
     for (const Distribution& dist : Distributions()) {
         for (size_t size : sizes) {
             std::vector<uint8_t> input(size);
