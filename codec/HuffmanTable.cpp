@@ -91,6 +91,7 @@ bool HuffmanTable::BuildFromCodes(const std::array<uint8_t, 256>& lengths, const
     std::memset(table_.data(), 0xFF, sizeof(uint64_t) << bits_);
     uint64_t kraft = 0;
     uint64_t overlap = 0;
+    uint32_t lengthsPresent = 0;
     // The values that have a code, in ascending order, found without a branch per value.
     std::array<uint64_t, 4> present{};
     for (uint32_t at = 0; at < 256; at += 8) {
@@ -117,6 +118,7 @@ bool HuffmanTable::BuildFromCodes(const std::array<uint8_t, 256>& lengths, const
                                           static_cast<uint8_t>(value)};
                 continue;
             }
+            lengthsPresent |= 1u << length;
             const uint64_t entry = OneValue(value, length);
             for (uint32_t j = code; j <= mask_; j += 1u << length) {
                 overlap |= table_[j] ^ kEmpty;
@@ -173,14 +175,14 @@ bool HuffmanTable::BuildFromCodes(const std::array<uint8_t, 256>& lengths, const
     if (subOverlap != 0) {
         return false;
     }
-    ChainValues();
+    ChainValues(lengthsPresent);
     return true;
 }
 
 void HuffmanTable::BuildFromTree(const clsCompress::NodePool& nodes) {
     nodes_ = &nodes;
     Fill(0, 0, 0);
-    ChainValues();
+    ChainValues((2u << bits_) - 2);  // every length up to bits_
 }
 
 void HuffmanTable::Fill(int node, unsigned depth, uint32_t path) {
@@ -208,30 +210,49 @@ void HuffmanTable::Fill(int node, unsigned depth, uint32_t path) {
     Fill(nodes[node].OneNode, depth + 1, path | 1u << depth);
 }
 
-// Appends to each entry's first value up to two values of the entry for the bits after it.
-// That entry's index is this one shifted down, so its missing high bits read as 0; only values
-// whose codes end inside this entry's bits are taken, so those zeros never decide anything.
-// Entries are done in ascending order and the index shifted down is smaller, so its values are
-// already chained (entry 0 just takes two copies at most).
-void HuffmanTable::ChainValues() {
+// Appends to each entry's first value up to two values decoded from the bits after its code.
+// For a first code of length l those bits are the entry's index shifted down by l, a window of
+// bits - l bits, so every entry whose first code has that length draws on the same 2^(bits - l)
+// windows: these tails are worked out once per length present, from the single-value entries,
+// before any entry changes. A window's high bits beyond the entry read as 0; only values whose
+// codes end inside the window are taken, so those zeros never decide anything.
+void HuffmanTable::ChainValues(uint32_t lengthsPresent) {
     uint64_t* t = table_.data();
     const uint32_t bits = bits_;
+    std::array<uint64_t, size_t{1} << kMaxBits> tails;
+    std::array<uint32_t, 16> tailsAt{};  // by code length, which the entries hold in 4 bits
+    uint32_t used = 0;
+    for (uint32_t length = 1; length <= bits; ++length) {
+        if ((lengthsPresent >> length & 1) == 0) {
+            continue;
+        }
+        tailsAt[length] = used;
+        const uint32_t room = bits - length;
+        for (uint32_t j = 0; j < 1u << room; ++j) {
+            // A code's length is its end field; entries without a value read 15, more than any
+            // room. Arithmetic rather than branches: which way these go is as good as random.
+            const uint64_t first = t[j];
+            const auto l1 = static_cast<uint32_t>(first >> 32 & 15);
+            const uint64_t second = t[j >> l1];
+            const auto l2 = static_cast<uint32_t>(second >> 32 & 15);
+            const uint64_t take1 = l1 <= room;
+            const uint64_t take2 = take1 & (l1 + l2 <= room);
+            const uint64_t values = ((first >> 8 & 0xFF) & -take1) | ((second & 0xFF00) & -take2);
+            const uint64_t secondEnd = take1 != 0 ? length + l1 : 15;
+            tails[used + j] = (length + (l1 & -take1) + (l2 & -take2)) | (1 + take1 + take2) << 6 |
+                              values << 16 | secondEnd << 36;
+        }
+        used += 1u << room;
+    }
+    // The entry keeps its first value and its code's length and takes the rest from its tail.
+    constexpr uint64_t kept = 0xFF00 | uint64_t{15} << 32;
     for (uint32_t i = 0; i <= mask_; ++i) {
         const uint64_t e = t[i];
         if (CountOf(e) == 0) {
             continue;
         }
-        const auto l1 = static_cast<uint32_t>(e >> 32 & 15);
-        const uint64_t m = t[i >> l1];
-        const uint32_t room = bits - l1;
-        // Arithmetic rather than branches: which way these go is as good as random.
-        const auto ends = static_cast<uint32_t>(m >> 28 & 0xFF0);  // 0, end1, end2 by 4 bits
-        const uint32_t n = ((ends >> 4 & 15) <= room) + ((ends >> 8) <= room);
-        const uint32_t values =
-            (e >> 8 & 0xFF) | (static_cast<uint32_t>(m >> 8) & ((1u << (8 * n)) - 1)) << 8;
-        const uint32_t used = l1 + (ends >> (4 * n) & 15);
-        const uint32_t second = n != 0 ? l1 + (ends >> 4 & 15) : 15;
-        t[i] = used | (1 + n) << 6 | values << 8 | uint64_t{l1 | second << 4} << 32;
+        const auto length = static_cast<uint32_t>(e >> 32 & 15);
+        t[i] = (e & kept) | tails[tailsAt[length] + (i >> length)];
     }
 }
 
@@ -338,6 +359,41 @@ inline bool HuffmanTable::Step(Cursor& c, uint8_t*& o) const {
     return true;
 }
 
+// Step for the two-chain loop, which skips the check for K bits before each lookup: it keeps
+// at least K bits for every lookup left until the next refill by refilling straight after a
+// sub-table code, which takes more than its share. Returns false when decoding must leave the
+// loop, the cursor and output consistent (the last value may or may not have been produced).
+template <unsigned K>
+inline bool HuffmanTable::TwoChainStep(Cursor& c, uint8_t*& o, const uint8_t* last) const {
+    constexpr uint32_t kMask = (1u << K) - 1;
+    const uint64_t e = table_[c.buffer & kMask];
+    if (CountOf(e) == 0) [[unlikely]] {
+        const auto s = static_cast<uint32_t>(e >> 32);
+        if (KindOf(s) != kSub || c.next > last) {
+            return false;
+        }
+        c.Refill();  // the low bits stay as they are
+        const uint32_t t = sub_[(s >> 18) + ((c.buffer >> K) & ((1u << LengthOf(s)) - 1))];
+        if (KindOf(t) != kSymbol) {
+            return false;
+        }
+        *o++ = static_cast<uint8_t>(t);
+        c.buffer >>= LengthOf(t);
+        c.have -= LengthOf(t);
+        if (c.next > last) {
+            return false;
+        }
+        c.Refill();
+        return true;
+    }
+    const auto values = static_cast<uint32_t>(e >> 8);
+    std::memcpy(o, &values, 4);
+    o += CountOf(e);
+    c.buffer >>= e & 63;
+    c.have -= e & 63;
+    return true;
+}
+
 template <unsigned K>
 size_t HuffmanTable::DecodeWith(const uint8_t* data, size_t size, uint8_t* out,
                                 size_t capacity) const {
@@ -385,12 +441,9 @@ size_t HuffmanTable::DecodeWith(const uint8_t* data, size_t size, uint8_t* out,
             recPos[n] = b.Pos(data);
             recOut[n] = static_cast<uint32_t>(ob - second);
             ++n;
+            // A refill leaves at least 56 bits, K for each round.
             for (unsigned r = 0; r < kRounds; ++r) {
-                if (a.have >= K && !Step<K>(a, oa)) {
-                    ok = false;
-                    break;
-                }
-                if (b.have >= K && !Step<K>(b, ob)) {
+                if (!TwoChainStep<K>(a, oa, last) || !TwoChainStep<K>(b, ob, last)) {
                     ok = false;
                     break;
                 }

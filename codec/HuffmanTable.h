@@ -50,7 +50,8 @@ class HuffmanTable {
     static constexpr uint64_t kEmpty = UINT64_MAX;
 
     void Fill(int node, unsigned depth, uint32_t path);
-    void ChainValues();
+    // `lengthsPresent` has bit l set when a code of length l (up to bits_) fills the table.
+    void ChainValues(uint32_t lengthsPresent);
     // What the second decoding chain produced: its bit position and output count at the start
     // of each round of lookups, its output, and where it stopped.
     struct Split {
@@ -65,6 +66,8 @@ class HuffmanTable {
     struct Cursor;
     template <unsigned K>
     bool Step(Cursor& c, uint8_t*& o) const;
+    template <unsigned K>
+    bool TwoChainStep(Cursor& c, uint8_t*& o, const uint8_t* last) const;
     template <unsigned K>
     size_t DecodeWith(const uint8_t* data, size_t size, uint8_t* out, size_t capacity) const;
     template <unsigned K>

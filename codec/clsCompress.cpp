@@ -298,13 +298,17 @@ void clsCompress::DecodeByte(std::vector<uint8_t>& ByteArray, int32_t ByteLen) {
     const size_t produced = table.Decode(in + dataStart, static_cast<size_t>(dataBytes), out.data(),
                                          static_cast<size_t>(capacity));
 
-    uint64_t wide = 0;
+    // The checksum is the XOR of all bytes: fold 32 bytes at a time into four independent words.
+    std::array<uint64_t, 4> lanes{};
     size_t i = 0;
-    for (; i + 8 <= produced; i += 8) {
-        uint64_t word;
-        std::memcpy(&word, out.data() + i, 8);
-        wide ^= word;
+    for (; i + 32 <= produced; i += 32) {
+        for (size_t k = 0; k < 4; ++k) {
+            uint64_t word;
+            std::memcpy(&word, out.data() + i + 8 * k, 8);
+            lanes[k] ^= word;
+        }
     }
+    uint64_t wide = lanes[0] ^ lanes[1] ^ lanes[2] ^ lanes[3];
     for (; i < produced; ++i) {
         wide ^= out[i];
     }
