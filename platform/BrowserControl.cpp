@@ -1,8 +1,14 @@
 #include "platform/BrowserControl.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
+#include <QHash>
+#include <QPixmap>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -212,6 +218,19 @@ BrowserControl::BrowserControl(const QString& name, QWidget* parent)
     QTextOption option = document()->defaultTextOption();
     option.setTextDirection(Qt::RightToLeft);
     document()->setDefaultTextOption(option);
+    // Qt's document layout drops a paragraph's shaped glyphs once it has laid the paragraph out,
+    // so painting shaped the Arabic text (a costly font) once more for every justified line.
+    // New paragraphs keep their glyphs; the signal comes before the layout sees the change.
+    connect(document(), &QTextDocument::contentsChange, this, [this](int from, int, int added) {
+        QTextDocument* doc = document();
+        const QTextBlock last = doc->findBlock(from + added);
+        for (QTextBlock block = doc->findBlock(from); block.isValid(); block = block.next()) {
+            block.layout()->setCacheEnabled(true);
+            if (block == last) {
+                break;
+            }
+        }
+    });
     connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
         bool cancel = false;
         emit BeforeNavigate2(ResolvedHref(url.toString()), cancel);
@@ -241,6 +260,42 @@ void BrowserControl::DocumentWrite(const QString& html) {
 void BrowserControl::DocumentClose() {
     setHtml(BrowserBlocks(pending_));
     pending_.clear();
+}
+
+QVariant BrowserControl::loadResource(int type, const QUrl& name) {
+    if (type != QTextDocument::ImageResource || !name.isLocalFile()) {
+        return QTextBrowser::loadResource(type, name);
+    }
+    struct Decoded {
+        QDateTime modified;
+        qint64 size = -1;
+        QPixmap pixmap;
+    };
+    static QHash<QString, Decoded> decoded;
+    static const bool releasedWithApplication = [] {
+        // Pixmaps must not outlive the application object.
+        qAddPostRoutine([] { decoded.clear(); });
+        return true;
+    }();
+    Q_UNUSED(releasedWithApplication);
+    const QString path = name.toLocalFile();
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        decoded.remove(path);
+        return QTextBrowser::loadResource(type, name);
+    }
+    auto it = decoded.find(path);
+    if (it != decoded.end() && it->modified == info.lastModified() && it->size == info.size()) {
+        return it->pixmap;
+    }
+    QFile file(path);
+    QPixmap pixmap;
+    if (!file.open(QIODevice::ReadOnly) || !pixmap.loadFromData(file.readAll())) {
+        decoded.remove(path);
+        return QTextBrowser::loadResource(type, name);
+    }
+    decoded.insert(path, Decoded{info.lastModified(), info.size(), pixmap});
+    return pixmap;
 }
 
 std::vector<BrowserControl::Anchor> BrowserControl::Anchors() const {

@@ -53,6 +53,11 @@ class BrowserControl : public QTextBrowser {
     // and tools that click on a link.
     QPoint PositionOfCharacter(int position);
 
+  protected:
+    // Images named by local file are decoded once per file (as long as the file is unchanged)
+    // and shared by every document and view, instead of once per document.
+    QVariant loadResource(int type, const QUrl& name) override;
+
   signals:
     // Raised for every link click before anything navigates; `cancel` starts false.
     void BeforeNavigate2(const QString& url, bool& cancel);

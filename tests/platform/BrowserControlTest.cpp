@@ -425,6 +425,37 @@ TEST(BrowserControl, FrameImagesLoadFromAbsolutePaths) {
     EXPECT_EQ(browser->Anchors().size(), 1u);
 }
 
+TEST(BrowserControl, FrameImagesAreReadAgainWhenTheirFileChanges) {
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QString path = temp.path() + QStringLiteral("/left_top.png");
+    QImage green(8, 8, QImage::Format_RGB32);
+    green.fill(QColor(0, 200, 0));
+    ASSERT_TRUE(green.save(path, "PNG"));
+    const QString frame = QStringLiteral("<table><tr><td><img src=\"") + path +
+                          QStringLiteral("\" width=\"40\" height=\"40\"></td><td>#data#</td>") +
+                          QStringLiteral("<td background=\"") + path +
+                          QStringLiteral("\" width=\"40\"></td></tr></table>");
+    const QString page = PageDocument(VerseLink(1, QStringLiteral("الم")), frame);
+    const auto browser = ShowPage(page);
+    EXPECT_GE(CountPixels(browser->grab().toImage(), qRgb(0, 200, 0), 0), 2 * 30 * 30);
+
+    // Another document and another view reuse the image; a new picture under the same name
+    // replaces it.
+    const auto other = ShowPage(page);
+    EXPECT_GE(CountPixels(other->grab().toImage(), qRgb(0, 200, 0), 0), 2 * 30 * 30);
+    QImage blue(16, 16, QImage::Format_RGB32);
+    blue.fill(QColor(0, 0, 200));
+    ASSERT_TRUE(blue.save(path, "PNG"));
+    browser->DocumentClear();
+    browser->DocumentWrite(page);
+    browser->DocumentClose();
+    QApplication::processEvents();
+    const QImage shot = browser->grab().toImage();
+    EXPECT_GE(CountPixels(shot, qRgb(0, 0, 200), 0), 2 * 30 * 30);
+    EXPECT_EQ(CountPixels(shot, qRgb(0, 200, 0), 0), 0);
+}
+
 TEST(BrowserControl, MushafFontFallsBackToAmiriQuran) {
     InstallMushafFontFallback();
     const QStringList substitutes =
