@@ -2,6 +2,7 @@
 
 #include "platform/BrowserControl.h"
 #include "tests/app/ReaderFixture.h"
+#include "tests/support/VerseNumbers.h"
 
 namespace pagora::testing {
 namespace {
@@ -9,26 +10,6 @@ namespace {
 QString DataFolder() {
     const QByteArray override = qgetenv("PAGORA_DATA_DIR");
     return override.isEmpty() ? QStringLiteral(PAGORA_BIN_DIR) : QString::fromLocal8Bit(override);
-}
-
-bool IsDigit(QChar c) {
-    return c.unicode() >= 0x0660 && c.unicode() <= 0x0669;
-}
-
-// The verse number written at the end of a verse line, or -1.
-int TrailingVerseNumber(const QString& line) {
-    qsizetype start = line.size();
-    while (start > 0 && IsDigit(line[start - 1])) {
-        --start;
-    }
-    if (start == line.size()) {
-        return -1;
-    }
-    int value = 0;
-    for (qsizetype i = start; i < line.size(); ++i) {
-        value = value * 10 + (line[i].unicode() - 0x0660);
-    }
-    return value;
 }
 
 // Every verse link of the shipped book against the verse numbers printed in the page texts.

@@ -1,28 +1,9 @@
 // Clicks on a verse's text put its reference on the clipboard, for Tilora to recite.
+#include "tests/support/VerseNumbers.h"
 #include "tests/verses/VerseReader.h"
 
 namespace pagora::testing {
 namespace {
-
-bool IsArabicIndicDigit(QChar c) {
-    return c.unicode() >= 0x0660 && c.unicode() <= 0x0669;
-}
-
-// The number printed at the end of a verse line, or -1.
-int TrailingVerseNumber(const QString& line) {
-    qsizetype start = line.size();
-    while (start > 0 && IsArabicIndicDigit(line[start - 1])) {
-        --start;
-    }
-    if (start == line.size()) {
-        return -1;
-    }
-    int value = 0;
-    for (qsizetype i = start; i < line.size(); ++i) {
-        value = value * 10 + (line[i].unicode() - 0x0660);
-    }
-    return value;
-}
 
 using VerseHandOff = VerseReaderTest;
 
