@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "codec/HuffmanTable.h"
+#include "codec/UniqueFd.h"
 
 namespace pagora {
 
@@ -42,31 +43,6 @@ int32_t ArrayLength(const std::vector<uint8_t>& array, const char* source) {
     return static_cast<int32_t>(array.size());
 }
 
-// RAII holder of a POSIX file descriptor.
-class Fd {
-  public:
-    explicit Fd(int fd) : fd_(fd) {}
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    int get() const { return fd_; }
-    // Closes now so that a failing close is reported.
-    void Close(const std::string& source, const std::string& path) {
-        int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0) {
-            throw FileError(errno, source, path);
-        }
-    }
-
-  private:
-    int fd_;
-};
-
 void WriteAll(int fd, const uint8_t* data, size_t size, off_t offset, const std::string& source,
               const std::string& path) {
     while (size > 0) {
@@ -84,7 +60,7 @@ void WriteAll(int fd, const uint8_t* data, size_t size, off_t offset, const std:
 }
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path, const std::string& source) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
         throw FileError(errno, source, path);
     }
@@ -131,7 +107,7 @@ void RemoveIfPresent(const std::string& path, const std::string& source) {
 void WriteNewFile(const std::string& path, const uint8_t* bytes, size_t size,
                   const std::string& source) {
     RemoveIfPresent(path, source);
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (fd.get() < 0) {
         throw FileError(errno, source, path);
     }
@@ -615,7 +591,7 @@ void clsCompress::DecodeString(std::u16string& Text, const std::string& DestFile
     DecodeByte(bytes, ArrayLength(bytes, source));
     Text = BytesToText(bytes);
     // Replaced whole: a longer old file must not keep bytes that were never decoded.
-    Fd fd(::open(DestFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    UniqueFd fd(::open(DestFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (fd.get() < 0) {
         throw FileError(errno, source, DestFile);
     }
@@ -650,7 +626,7 @@ void clsCompress::StoreAtPosition(const std::string& SourceFile, const std::stri
     }
     LastWrittenSize = std::to_string(bytes.size());
 
-    Fd fd(::open(DestFile.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+    UniqueFd fd(::open(DestFile.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
     if (fd.get() < 0) {
         throw FileError(errno, source, DestFile);
     }

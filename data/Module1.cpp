@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "codec/Error.h"
+#include "codec/UniqueFd.h"
 #include "codec/clsCompress.h"
 
 namespace pagora {
@@ -37,22 +38,6 @@ std::string WithoutSlash(std::string path) {
     return path;
 }
 
-class Fd {
-  public:
-    explicit Fd(int fd) : fd_(fd) {}
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
-
 bool IsFolder(const std::string& path) {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -62,7 +47,7 @@ bool IsFolder(const std::string& path) {
 // with exactly the owner's permissions. A folder we have just made gets its mode set instead,
 // since the umask may have taken bits from it.
 bool IsPrivateFolder(const std::string& path, bool justMade) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (fd.get() < 0) {
         return false;
     }
@@ -177,7 +162,7 @@ class ArchiveReader {
 
   private:
     std::string path_;
-    Fd fd_;
+    UniqueFd fd_;
     int64_t length_ = 0;
 };
 
