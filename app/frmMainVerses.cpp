@@ -74,24 +74,6 @@ class LinkDump : public QObject {
     }
 
   private:
-    // A character of the anchor's own text (a nested link's characters belong to that link):
-    // the middle one, or -1 when it has none.
-    static int OwnCharacter(BrowserControl& view, const BrowserControl::Anchor& anchor) {
-        const QString text = view.toPlainText();
-        std::vector<int> own;
-        QTextCursor cursor(view.document());
-        for (int pos = anchor.start; pos < anchor.end && pos < text.size(); ++pos) {
-            if (text[pos].isSpace()) {
-                continue;
-            }
-            cursor.setPosition(pos + 1);
-            if (cursor.charFormat().anchorHref() == anchor.target) {
-                own.push_back(pos);
-            }
-        }
-        return own.empty() ? -1 : own[own.size() / 2];
-    }
-
     void Dump(BrowserControl& view) {
         if (!view.isVisible()) {
             return;
@@ -99,10 +81,11 @@ class LinkDump : public QObject {
         QString lines;
         const auto anchors = view.Anchors();
         for (size_t i = 0; i < anchors.size(); ++i) {
-            const int pos = OwnCharacter(view, anchors[i]);
-            if (pos < 0) {
+            const std::vector<int> own = view.OwnCharacters(anchors[i]);
+            if (own.empty()) {
                 continue;
             }
+            const int pos = own[own.size() / 2];
             const QPoint at = view.PositionOfCharacter(pos);
             if (!view.viewport()->rect().contains(at)) {
                 continue;

@@ -392,6 +392,22 @@ QColor BrowserControl::AnchorColor(size_t index) const {
     return {};
 }
 
+std::vector<int> BrowserControl::OwnCharacters(const Anchor& anchor) const {
+    const QString text = toPlainText();
+    std::vector<int> own;
+    QTextCursor cursor(document());
+    for (int pos = anchor.start; pos < anchor.end && pos < text.size(); ++pos) {
+        if (text[pos].isSpace()) {
+            continue;
+        }
+        cursor.setPosition(pos + 1);
+        if (cursor.charFormat().anchorHref() == anchor.target) {
+            own.push_back(pos);
+        }
+    }
+    return own;
+}
+
 QPoint BrowserControl::PositionOfCharacter(int position) {
     const QTextBlock block = document()->findBlock(position);
     if (!block.isValid()) {

@@ -52,6 +52,9 @@ class BrowserControl : public QTextBrowser {
     // Screen position (viewport coordinates) of the middle of character `position`, for tests
     // and tools that click on a link.
     QPoint PositionOfCharacter(int position);
+    // The characters of the anchor's own text, blanks left out; those of a link nested in it
+    // belong to that link.
+    std::vector<int> OwnCharacters(const Anchor& anchor) const;
 
   protected:
     // Images named by local file are decoded once per file (as long as the file is unchanged)

@@ -228,24 +228,6 @@ inline std::vector<BrowserControl::Anchor> LinksOf(const BrowserControl& view, b
     return links;
 }
 
-// The characters of the anchor's own text (a link nested in it answers for itself), blanks
-// left out.
-inline std::vector<int> OwnCharacters(BrowserControl& view, const BrowserControl::Anchor& anchor) {
-    const QString text = view.toPlainText();
-    std::vector<int> own;
-    QTextCursor cursor(view.document());
-    for (int pos = anchor.start; pos < anchor.end && pos < text.size(); ++pos) {
-        if (text[pos].isSpace()) {
-            continue;
-        }
-        cursor.setPosition(pos + 1);
-        if (cursor.charFormat().anchorHref() == anchor.target) {
-            own.push_back(pos);
-        }
-    }
-    return own;
-}
-
 // Scrolls the view until character `pos` is in sight and clicks it with the mouse, at the
 // position the document's layout gives it.
 inline void ClickCharacter(BrowserControl& view, int pos) {
@@ -263,7 +245,7 @@ inline void ClickCharacter(BrowserControl& view, int pos) {
 
 // Clicks the middle character of the link's own text.
 inline void ClickLink(BrowserControl& view, const BrowserControl::Anchor& anchor) {
-    const std::vector<int> own = OwnCharacters(view, anchor);
+    const std::vector<int> own = view.OwnCharacters(anchor);
     ASSERT_FALSE(own.empty()) << anchor.target.toStdString() << " has no text of its own";
     ClickCharacter(view, own[own.size() / 2]);
 }
