@@ -1,87 +1,44 @@
 #include "app/frmMain.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QGroupBox>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
-#include <cerrno>
-#include <cmath>
+#include <cstdlib>
 #include <iostream>
-#include <vector>
 
-#include "app/SettingsValues.h"
 #include "codec/Error.h"
-#include "interaction/Bookmark.h"
 #include "platform/BrowserControl.h"
 #include "platform/Dialogs.h"
 #include "platform/ProcessFacts.h"
+#include "platform/QtClipboard.h"
+#include "platform/QtInputPrompt.h"
+#include "platform/QtPopupMenu.h"
+#include "platform/QtShell.h"
 #include "platform/SettingsStore.h"
-#include "render/PageDocument.h"
+#include "reader/FileReaders.h"
+#include "reader/KeyCodes.h"
+#include "reader/LinkTargets.h"
+#include "reader/PageDocument.h"
+#include "window/frmAbout.h"
 
 namespace pagora {
-
-const char* const kFrameImages[8] = {"left_bottom.gif",  "left_top.gif",  "left-s.jpg",
-                                     "right_bottom.gif", "right_top.gif", "right-s.jpg",
-                                     "top.gif",          "bottom.gif"};
 
 namespace {
 
 const QString kTitle = QStringLiteral("Tamrit Pagora 1.1");
-const QString kUserSelection = QStringLiteral("UserSelection");
-const QString kBookmark = QStringLiteral("Bookmark");
-const QString kWindowState = QStringLiteral("WindowState");
 
 // The window's designed client area, in twips.
 constexpr float kDesignedClientWidth = 10545;
 constexpr float kDesignedClientHeight = 8220;
-
-std::string Std(const QString& text) {
-    return text.toStdString();
-}
-
-std::vector<char> ReadWholeFile(const QString& path, const std::string& source) {
-    const std::string name = Std(path);
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        throw FileError(errno, source, name);
-    }
-    std::vector<char> bytes;
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            const int error = errno;
-            ::close(fd);
-            throw FileError(error, source, name);
-        }
-        if (got == 0) {
-            break;
-        }
-        bytes.insert(bytes.end(), buffer, buffer + got);
-    }
-    ::close(fd);
-    return bytes;
-}
-
-void DeleteFile(const QString& path, const std::string& source) {
-    const std::string name = Std(path);
-    if (::unlink(name.c_str()) != 0) {
-        throw FileError(errno, source, name);
-    }
-}
 
 QRect PixelRect(const TwipRect& r, double dpiX, double dpiY) {
     return QRect(TwipsToPixels(r.Left, dpiX), TwipsToPixels(r.Top, dpiY),
@@ -101,20 +58,52 @@ QGroupBox* MakeFrame(QWidget* parent, const char* name, const QString& caption) 
     return frame;
 }
 
+// Hands the window's command keys to Form_KeyDown, wherever in the window they were pressed.
+// Watches the window itself, which sees the keys its buttons and frames pass on, and the page
+// views, so that a view can never keep Z or X for itself; the views keep every other key for
+// scrolling.
+class CommandKeys : public QObject {
+  public:
+    explicit CommandKeys(frmMain& window) : QObject(&window), window_(window) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const int code = VirtualKeyCode(key->key());
+            if (IsCommandKey(code)) {
+                window_.Form_KeyDown(code, ShiftState(key->modifiers()));
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    frmMain& window_;
+};
+
 }  // namespace
 
 frmMain::frmMain(SettingsStore& settings, ProcessFacts& process, MessageBoxes& messages,
                  QWidget* parent)
-    : QMainWindow(parent), settings_(settings), process_(process), messages_(messages) {
-    setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(kTitle);
-    layout_ = DesignedLayout();
+    : QMainWindow(parent),
+      ownPrompt_(std::make_unique<QtInputPrompt>(this)),
+      ownClipboard_(std::make_unique<QtClipboard>()),
+      ownShell_(std::make_unique<QtShell>()),
+      core_(*this, ReaderServices{settings, process, messages, *ownPrompt_, *ownClipboard_,
+                                  *ownShell_, std::make_shared<QtPopupMenu>()}),
+      messages_(messages) {
     BuildMenus();
     BuildControls();
-    WireNavigation();
-    WireVerseCommands();
-    resize(TwipsToPixels(kDesignedClientWidth, DpiX()),
-           TwipsToPixels(kDesignedClientHeight, DpiY()) + menuBar()->sizeHint().height());
+    WireControls();
+}
+
+frmMain::frmMain(const ReaderServices& services, QWidget* parent)
+    : QMainWindow(parent), core_(*this, services), messages_(services.messages) {
+    BuildMenus();
+    BuildControls();
+    WireControls();
 }
 
 frmMain::~frmMain() = default;
@@ -127,34 +116,40 @@ double frmMain::DpiY() const {
     return logicalDpiY() > 0 ? logicalDpiY() : 96.0;
 }
 
-void frmMain::BuildMenus() {
-    QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
-    view->setObjectName(QStringLiteral("mnuView"));
-    QMenu* pageMode = view->addMenu(QStringLiteral("Page Mode"));
-    pageMode->setObjectName(QStringLiteral("mnuPageMod"));
-    actSinglePage_ = pageMode->addAction(QStringLiteral("Single Page"));
-    actSinglePage_->setObjectName(QStringLiteral("mnuSinglePage"));
-    actDoublePage_ = pageMode->addAction(QStringLiteral("Double Page"));
-    actDoublePage_->setObjectName(QStringLiteral("mnuDoublePage"));
-    connect(actSinglePage_, &QAction::triggered, this, [this] { mnuSinglePage(); });
-    connect(actDoublePage_, &QAction::triggered, this, [this] { mnuDoublePage(); });
+// ---------------------------------------------------------------- the controls
 
-    // Their handlers are connected by name (frmMainVerses.cpp).
-    auto addCommand = [](QMenu* menu, const char* name, const QString& caption) {
-        QAction* action = menu->addAction(caption);
-        action->setObjectName(QString::fromLatin1(name));
+void frmMain::BuildMenus() {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(kTitle);
+    auto menu = [this](QMenu* parent, const char* name, const QString& caption) {
+        QMenu* made = parent ? parent->addMenu(caption) : menuBar()->addMenu(caption);
+        made->setObjectName(QString::fromLatin1(name));
+        return made;
     };
-    QMenu* bookmark = menuBar()->addMenu(QStringLiteral("Bookmark"));
-    bookmark->setObjectName(QStringLiteral("mnuBookmark"));
-    addCommand(bookmark, "mnuGotoBookMark", QStringLiteral("Go to Bookmark"));
-    addCommand(bookmark, "mnuHowToSetBookMark", QStringLiteral("How To Set Bookmark"));
-    QMenu* settingsMenu = menuBar()->addMenu(QStringLiteral("Settings"));
-    settingsMenu->setObjectName(QStringLiteral("mnuSettings"));
-    addCommand(settingsMenu, "mnuSettingTilora", QStringLiteral("How to recite verse"));
-    QMenu* about = menuBar()->addMenu(QStringLiteral("About"));
-    about->setObjectName(QStringLiteral("mnuAbout"));
-    addCommand(about, "mnuAboutPagora", QStringLiteral("About Pagora"));
-    addCommand(about, "mnuAboutWebsite", QStringLiteral("Visit Website"));
+    auto command = [this](QMenu* parent, const char* name, const QString& caption,
+                          void (frmMain::*handler)()) {
+        QAction* action = parent->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+        return action;
+    };
+    QMenu* view = menu(nullptr, "mnuView", QStringLiteral("View"));
+    QMenu* pageMode = menu(view, "mnuPageMod", QStringLiteral("Page Mode"));
+    command(pageMode, "mnuSinglePage", QStringLiteral("Single Page"), &frmMain::mnuSinglePage);
+    command(pageMode, "mnuDoublePage", QStringLiteral("Double Page"), &frmMain::mnuDoublePage);
+    QMenu* bookmark = menu(nullptr, "mnuBookmark", QStringLiteral("Bookmark"));
+    // The design's hint for this command is F2.
+    command(bookmark, "mnuGotoBookMark", QStringLiteral("Go to Bookmark"),
+            &frmMain::mnuGotoBookMark)
+        ->setShortcut(QKeySequence(Qt::Key_F2));
+    command(bookmark, "mnuHowToSetBookMark", QStringLiteral("How To Set Bookmark"),
+            &frmMain::mnuHowToSetBookMark);
+    QMenu* settings = menu(nullptr, "mnuSettings", QStringLiteral("Settings"));
+    command(settings, "mnuSettingTilora", QStringLiteral("How to recite verse"),
+            &frmMain::mnuSettingTilora);
+    QMenu* about = menu(nullptr, "mnuAbout", QStringLiteral("About"));
+    command(about, "mnuAboutPagora", QStringLiteral("About Pagora"), &frmMain::mnuAboutPagora);
+    command(about, "mnuAboutWebsite", QStringLiteral("Visit Website"), &frmMain::mnuAboutWebsite);
 }
 
 void frmMain::BuildControls() {
@@ -164,19 +159,21 @@ void frmMain::BuildControls() {
         w->setGeometry(PixelRect(TwipRect{left, top, width, height}, dx, dy));
     };
 
-    central_ = new QWidget(this);
-    central_->setObjectName(QStringLiteral("clientArea"));
-    setCentralWidget(central_);
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("clientArea"));
+    setCentralWidget(central);
 
-    fraTwoPage_ = MakeFrame(central_, "fraTwoPage", QString());
-    wbPageOne_ = new BrowserControl(QStringLiteral("wbPageOne"), fraTwoPage_);
-    wbPageTwo_ = new BrowserControl(QStringLiteral("wbPageTwo"), fraTwoPage_);
+    fraTwoPage_ = MakeFrame(central, "fraTwoPage", QString());
+    wbPageOne_ = new BrowserControl(ViewName(View::PageOne), fraTwoPage_);
+    wbPageTwo_ = new BrowserControl(ViewName(View::PageTwo), fraTwoPage_);
 
-    fraFooter_ = MakeFrame(central_, "fraFooter", QString());
+    fraFooter_ = MakeFrame(central, "fraFooter", QString());
     QGroupBox* fraGoto = MakeFrame(fraFooter_, "fraGoto", QStringLiteral("Go To"));
     place(fraGoto, 5505, 150, 1875, 690);
-    place(MakeButton(fraGoto, "cmdSelectJuz", QStringLiteral("Juz")), 1005, 240, 810, 345);
-    place(MakeButton(fraGoto, "cmdSuraSelect", QStringLiteral("Sura")), 120, 240, 810, 345);
+    cmdSelectJuz_ = MakeButton(fraGoto, "cmdSelectJuz", QStringLiteral("Juz"));
+    place(cmdSelectJuz_, 1005, 240, 810, 345);
+    cmdSuraSelect_ = MakeButton(fraGoto, "cmdSuraSelect", QStringLiteral("Sura"));
+    place(cmdSuraSelect_, 120, 240, 810, 345);
 
     QFont captionFont(QStringLiteral("Arial"));
     captionFont.setPointSizeF(9.75);
@@ -187,45 +184,79 @@ void frmMain::BuildControls() {
     cmdTextSize_ = MakeButton(fraTextSize, "cmdTextSize", QString());
     cmdTextSize_->setFont(captionFont);
     place(cmdTextSize_, 570, 240, 855, 345);
-    place(MakeButton(fraTextSize, "cmdIncrease", QStringLiteral("+")), 1470, 240, 420, 345);
-    place(MakeButton(fraTextSize, "cmdDecrease", QStringLiteral("-")), 90, 240, 420, 345);
+    cmdIncrease_ = MakeButton(fraTextSize, "cmdIncrease", QStringLiteral("+"));
+    place(cmdIncrease_, 1470, 240, 420, 345);
+    cmdDecrease_ = MakeButton(fraTextSize, "cmdDecrease", QStringLiteral("-"));
+    place(cmdDecrease_, 90, 240, 420, 345);
 
     QGroupBox* fraPage = MakeFrame(fraFooter_, "fraPage", QStringLiteral("Page"));
     place(fraPage, 90, 150, 3195, 690);
     cmdPageNo_ = MakeButton(fraPage, "cmdPageNo", QString());
     cmdPageNo_->setFont(captionFont);
     place(cmdPageNo_, 1035, 240, 1095, 345);
-    QPushButton* next = MakeButton(fraPage, "cmdNext", QStringLiteral("&Next"));
-    next->setToolTip(QStringLiteral("Shortcut key \"z\""));
-    place(next, 120, 240, 900, 345);
-    QPushButton* previous = MakeButton(fraPage, "cmdPrevious", QStringLiteral("Previous"));
-    previous->setToolTip(QStringLiteral("Shortcut key \"x\""));
-    place(previous, 2145, 240, 900, 345);
+    cmdNext_ = MakeButton(fraPage, "cmdNext", QStringLiteral("&Next"));
+    cmdNext_->setToolTip(QStringLiteral("Shortcut key \"z\""));
+    place(cmdNext_, 120, 240, 900, 345);
+    cmdPrevious_ = MakeButton(fraPage, "cmdPrevious", QStringLiteral("Previous"));
+    cmdPrevious_->setToolTip(QStringLiteral("Shortcut key \"x\""));
+    place(cmdPrevious_, 2145, 240, 900, 345);
 
     // Labels keep the classic 8.25 point caption size, so three sura names fit their height.
     QFont labelFont = font();
     labelFont.setPointSizeF(8.25);
-    lblPage2_ = new QLabel(fraFooter_);
-    lblPage2_->setFont(labelFont);
-    lblPage2_->setObjectName(QStringLiteral("lblPage2"));
-    lblPage2_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto label = [&](const char* name) {
+        auto* made = new QLabel(fraFooter_);
+        made->setFont(labelFont);
+        made->setObjectName(QString::fromLatin1(name));
+        made->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return made;
+    };
+    lblPage2_ = label("lblPage2");
     place(lblPage2_, 9465, 225, 1965, 570);
-    lblPage1_ = new QLabel(fraFooter_);
-    lblPage1_->setFont(labelFont);
-    lblPage1_->setObjectName(QStringLiteral("lblPage1"));
-    lblPage1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblPage1_ = label("lblPage1");
     place(lblPage1_, 7440, 240, 1965, 570);
 
-    fraOnePage_ = MakeFrame(central_, "fraOnePage", QString());
-    wbSinglePage_ = new BrowserControl(QStringLiteral("wbSinglePage"), fraOnePage_);
+    fraOnePage_ = MakeFrame(central, "fraOnePage", QString());
+    wbSinglePage_ = new BrowserControl(ViewName(View::SinglePage), fraOnePage_);
 
     // Almost every page is taller than its view. A scroll bar that came and went with each
     // document would make every page be laid out twice, once at each width.
-    for (BrowserControl* view : {wbSinglePage_, wbPageOne_, wbPageTwo_}) {
-        view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    for (View v : kAllViews) {
+        PageView(v).setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     }
 
+    layout_ = DesignedLayout();
     ApplyLayout();
+    resize(TwipsToPixels(kDesignedClientWidth, dx),
+           TwipsToPixels(kDesignedClientHeight, dy) + menuBar()->sizeHint().height());
+}
+
+void frmMain::WireControls() {
+    auto wire = [this](QPushButton* button, void (frmMain::*handler)()) {
+        connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+    };
+    wire(cmdNext_, &frmMain::cmdNext_Click);
+    wire(cmdPrevious_, &frmMain::cmdPrevious_Click);
+    wire(cmdPageNo_, &frmMain::cmdPageNo_Click);
+    wire(cmdTextSize_, &frmMain::cmdTextSize_Click);
+    wire(cmdIncrease_, &frmMain::cmdIncrease_Click);
+    wire(cmdDecrease_, &frmMain::cmdDecrease_Click);
+    wire(cmdSuraSelect_, &frmMain::cmdSuraSelect_Click);
+    wire(cmdSelectJuz_, &frmMain::cmdSelectJuz_Click);
+
+    connect(
+        wbSinglePage_, &BrowserControl::BeforeNavigate2, this,
+        [this](const QString& url, bool& cancel) { wbSinglePage_BeforeNavigate2(url, cancel); });
+    connect(wbPageOne_, &BrowserControl::BeforeNavigate2, this,
+            [this](const QString& url, bool& cancel) { wbPageOne_BeforeNavigate2(url, cancel); });
+    connect(wbPageTwo_, &BrowserControl::BeforeNavigate2, this,
+            [this](const QString& url, bool& cancel) { wbPageTwo_BeforeNavigate2(url, cancel); });
+
+    auto* keys = new CommandKeys(*this);
+    installEventFilter(keys);
+    for (View v : kAllViews) {
+        PageView(v).installEventFilter(keys);
+    }
 }
 
 void frmMain::ApplyLayout() {
@@ -239,28 +270,38 @@ void frmMain::ApplyLayout() {
     fraFooter_->setGeometry(PixelRect(layout_.fraFooter, dx, dy));
 }
 
-QWidget& frmMain::fraOnePage() const {
-    return *fraOnePage_;
-}
-QWidget& frmMain::fraTwoPage() const {
-    return *fraTwoPage_;
-}
-QWidget& frmMain::fraFooter() const {
-    return *fraFooter_;
+BrowserControl& frmMain::PageView(View view) const {
+    switch (view) {
+        case View::PageOne:
+            return *wbPageOne_;
+        case View::PageTwo:
+            return *wbPageTwo_;
+        case View::SinglePage:
+            break;
+    }
+    return *wbSinglePage_;
 }
 
-bool frmMain::SinglePageMode() const {
-    return !fraOnePage_->isHidden();
+QWidget& frmMain::PageArea(PageMode mode) const {
+    return mode == PageMode::Single ? *fraOnePage_ : *fraTwoPage_;
+}
+
+View frmMain::ViewOf(const BrowserControl& wb) const {
+    if (&wb == wbPageOne_) {
+        return View::PageOne;
+    }
+    return &wb == wbPageTwo_ ? View::PageTwo : View::SinglePage;
+}
+
+WindowHandle frmMain::OwnerHandle() {
+    return static_cast<WindowHandle>(winId());
 }
 
 int frmMain::WindowStateNumber() const {
     if (isMinimized()) {
-        return 1;
+        return kStateMinimised;
     }
-    if (isMaximized()) {
-        return 2;
-    }
-    return 0;
+    return isMaximized() ? kStateMaximised : kStateNormal;
 }
 
 TwipRect frmMain::OuterTwips() const {
@@ -269,179 +310,82 @@ TwipRect frmMain::OuterTwips() const {
                     PixelsToTwips(outer.width(), DpiX()), PixelsToTwips(outer.height(), DpiY())};
 }
 
-void frmMain::SetOuterLeftTop(float leftTwips, float topTwips) {
-    move(TwipsToPixels(leftTwips, DpiX()), TwipsToPixels(topTwips, DpiY()));
+// ---------------------------------------------------------------- what the core shows
+
+void frmMain::WriteDocument(View view, const QString& pageKey, const QString& document) {
+    BrowserControl& wb = PageView(view);
+    wb.Tag = pageKey;
+    wb.DocumentClear();
+    wb.DocumentWrite(document);
+    wb.DocumentClose();
 }
 
-void frmMain::SetOuterSize(float widthTwips, float heightTwips) {
-    // The stored size is the outer one; the frame's share is whatever the platform draws now.
-    const QRect outer = frameGeometry();
-    const int extraW = outer.width() - width();
-    const int extraH = outer.height() - height();
-    resize(std::max(1, TwipsToPixels(widthTwips, DpiX()) - extraW),
-           std::max(1, TwipsToPixels(heightTwips, DpiY()) - extraH));
+bool frmMain::PaintNumberLinks(View view, const QString& item) {
+    BrowserControl& wb = PageView(view);
+    bool matched = false;
+    const auto anchors = wb.Anchors();
+    for (size_t i = 0; i < anchors.size(); ++i) {
+        const auto anchorItem = NumberLinkItem(anchors[i].href);
+        if (!anchorItem) {
+            continue;
+        }
+        const bool marked = *anchorItem == item;
+        wb.SetAnchorColor(i, QColor(marked ? Qt::red : Qt::blue));
+        matched = matched || marked;
+    }
+    return matched;
+}
+
+void frmMain::ShowMode(PageMode mode) {
+    fraOnePage_->setVisible(mode == PageMode::Single);
+    fraTwoPage_->setVisible(mode == PageMode::Double);
+}
+
+void frmMain::ShowCaptions(const Captions& captions) {
+    cmdTextSize_->setText(captions.textSize);
+    cmdPageNo_->setText(captions.pageNumber);
+    lblPage1_->setText(captions.suras);
+    lblPage2_->setText(captions.rightSuras);
+    lblPage2_->setVisible(captions.showRightSuras);
 }
 
 // ---------------------------------------------------------------- start-up and shut-down
 
-int16_t frmMain::ReadWholeSetting(const QString& section, const QString& key, int16_t fallback) {
-    const QString text = settings_.GetSetting(appName_, section, key, QString::number(fallback));
-    const auto value = ParseWholeNumber(text);
-    if (!value) {
-        std::cerr << "pagora: the stored setting " << Std(section) << "/" << Std(key) << " = \""
-                  << Std(text) << "\" is not a whole number from -32768 to 32767; using "
-                  << fallback << " instead\n";
-        return fallback;
-    }
-    return *value;
-}
-
-float frmMain::ReadSingleSetting(const QString& section, const QString& key, float fallback,
-                                 float low, float high, bool isSize) {
-    const QString text = settings_.GetSetting(appName_, section, key, SingleText(fallback));
-    const auto value = ParseSingle(text);
-    const bool fits = value && *value >= low && *value <= high;
-    if (!fits) {
-        std::cerr << "pagora: the stored setting " << Std(section) << "/" << Std(key) << " = \""
-                  << Std(text) << "\" is not a usable window " << (isSize ? "size" : "position")
-                  << " in twips; using " << Std(SingleText(fallback)) << " instead\n";
-        return fallback;
-    }
-    return *value;
-}
-
-void frmMain::UnpackSupportFiles() {
-    const std::string source = "frmMain.Form_Load";
-    const QString archive = process_.ExecutableFolder() + QStringLiteral("/support.dat");
-    if (!QFileInfo(archive).isFile()) {
-        throw Error(errnum::kFileNotFound, source,
-                    "The support archive was not found: " + Std(archive) +
-                        "\nBuild the reader's data with \"make\" in the source folder, or with "
-                        "\"pagora-pack build --out " +
-                        Std(process_.ExecutableFolder()) +
-                        "\", so that support.dat and order0.dat to order9.dat lie beside the "
-                        "pagora program.");
-    }
-
-    // Extracts one text member and returns the path it was written to.
-    auto extract = [&](const char* member) {
-        const std::string result = ExtractArchiveMember(Std(archive), member);
-        if (result == "filenotfound") {
-            throw Error(errnum::kFileNotFound, source,
-                        "The support archive " + Std(archive) + " holds no member \"" + member +
-                            "\"; rebuild the reader's data.");
-        }
-        return workingFolder_ + QString::fromLatin1(member);
-    };
-    auto textTable = [&](const char* member, const QString& separator) {
-        const QString path = extract(member);
-        const QStringList table = SplitTable(ReadTextFile(path), separator);
-        DeleteFile(path, source);
-        return table;
-    };
-    const QString crlf = QStringLiteral("\r\n");
-    index_.suraStart = textTable("quranpageindex.txt", crlf);
-    index_.juzStart = textTable("juzpageindex.txt", crlf);
-    index_.suraNames = textTable("suranamesenglish.txt", crlf);
-    // Read and deleted under the name it was extracted with: file names here are case-sensitive.
-    index_.pageStart = textTable("pagestartsuraverse.txt", QStringLiteral(";"));
-    {
-        const QString path = extract("surat.txt");
-        index_.suraMarker = GetFileDataU(path);
-        DeleteFile(path, source);
-    }
-    {
-        const QString path = extract("border.html");
-        index_.pageFrame = ReadTextFile(path);
-        DeleteFile(path, source);
-        index_.pageFrame.replace(QStringLiteral("##imagepath##"), workingFolder_);
-    }
-    index_.verseCount = textTable("verse-count.txt", crlf);
-
-    for (const char* image : kFrameImages) {
-        ExtractArchiveMember(Std(archive), image);
-    }
-}
-
 void frmMain::Form_Load() {
-    if (tempEnvironment_) {
-        SetWorkingFolder(Std(process_.ExecutableFolder()), *tempEnvironment_);
-    } else {
-        SetWorkingFolder(Std(process_.ExecutableFolder()));
+    core_.SetUpWorkingFolder(tempEnvironment_);
+    for (View v : kAllViews) {
+        PageView(v).Navigate(QStringLiteral("about:blank"));
     }
-    workingFolder_ = QString::fromStdString(WorkingFolder());
-    process_.StartInstanceTracking(workingFolder_);
-    appName_ = SettingsAppName(process_.ExecutableName(), process_.CommandLineText());
-
-    wbSinglePage_->Navigate(QStringLiteral("about:blank"));
-    wbPageOne_->Navigate(QStringLiteral("about:blank"));
-    wbPageTwo_->Navigate(QStringLiteral("about:blank"));
-
-    UnpackSupportFiles();
-
-    currentPage_ = 440;
-    textSize_ = 35;
-    textSize_ = ReadWholeSetting(kUserSelection, QStringLiteral("FontSize"), textSize_);
-    currentPage_ = ReadWholeSetting(kUserSelection, QStringLiteral("Pageno"), currentPage_);
-    if (currentPage_ < 1) {
-        // Below 1 the tables would be indexed before their start.
-        std::cerr << "pagora: the stored page " << currentPage_
-                  << " is below 1; showing page 440\n";
-        currentPage_ = 440;
-    }
-    const QString pageMode = settings_.GetSetting(appName_, kUserSelection,
-                                                  QStringLiteral("PageMode"), QStringLiteral("1"));
-    bookmarkPage_ =
-        settings_.GetSetting(appName_, kBookmark, QStringLiteral("BookmarkPage"), QString());
-    bookmarkItem_ =
-        settings_.GetSetting(appName_, kBookmark, QStringLiteral("BookmarkAya"), QString());
-
+    core_.UnpackSupportFiles();
+    core_.ReadSettings();
     show();
     PlaceWindow();
-
-    fraOnePage_->setVisible(pageMode == QStringLiteral("1"));
-    fraTwoPage_->setVisible(fraOnePage_->isHidden());
-    loaded_ = true;
-
-    LoadQuranPage(currentPage_);
+    core_.ShowFirstPage();
 }
 
 void frmMain::PlaceWindow() {
-    const int state = ReadWholeSetting(kWindowState, QStringLiteral("State"),
-                                       static_cast<int16_t>(WindowStateNumber()));
-    if (state == 2) {
+    const int state = core_.StoredWindowState(WindowStateNumber());
+    if (state == kStateMaximised) {
         showMaximized();
         return;
     }
-    if (state != 0) {
+    if (state != kStateNormal) {
         return;
     }
     showNormal();
     const QRect screenRect = screen() ? screen()->geometry() : QRect(0, 0, 1024, 768);
-    const float screenW = PixelsToTwips(screenRect.width(), DpiX());
-    const float screenH = PixelsToTwips(screenRect.height(), DpiY());
-    // A hand-edited size of thousands of screens would have the window allocate gigabytes;
-    // placement and size are kept within twice the screen (room for a second monitor).
-    const QRect desktop = screen() ? screen()->virtualGeometry() : screenRect;
-    const float spanW = 2 * PixelsToTwips(std::max(desktop.width(), screenRect.width()), DpiX());
-    const float spanH = 2 * PixelsToTwips(std::max(desktop.height(), screenRect.height()), DpiY());
-
-    TwipRect outer = OuterTwips();
-    const float left = ReadSingleSetting(kWindowState, QStringLiteral("Left"),
-                                         (screenW - outer.Width) / 2, -spanW, spanW, false);
-    SetOuterLeftTop(left, outer.Top);
-    outer = OuterTwips();
-    const float top = ReadSingleSetting(kWindowState, QStringLiteral("Top"),
-                                        (screenH - outer.Height) / 2, -spanH, spanH, false);
-    SetOuterLeftTop(left, top);
-    outer = OuterTwips();
-    const float width =
-        ReadSingleSetting(kWindowState, QStringLiteral("Width"), outer.Width, 1, spanW, true);
-    SetOuterSize(width, outer.Height);
-    outer = OuterTwips();
-    const float height =
-        ReadSingleSetting(kWindowState, QStringLiteral("Height"), outer.Height, 1, spanH, true);
-    SetOuterSize(width, height);
+    const QRect desktopRect = screen() ? screen()->virtualGeometry() : screenRect;
+    auto twips = [this](const QRect& r) {
+        return TwipRect{PixelsToTwips(r.x(), DpiX()), PixelsToTwips(r.y(), DpiY()),
+                        PixelsToTwips(r.width(), DpiX()), PixelsToTwips(r.height(), DpiY())};
+    };
+    const TwipRect outer =
+        core_.StoredOuterRect(OuterTwips(), twips(screenRect), twips(desktopRect));
+    move(TwipsToPixels(outer.Left, DpiX()), TwipsToPixels(outer.Top, DpiY()));
+    // The stored size is the outer one; the frame's share is whatever the platform draws now.
+    const QRect frame = frameGeometry();
+    resize(std::max(1, TwipsToPixels(outer.Width, DpiX()) - (frame.width() - width())),
+           std::max(1, TwipsToPixels(outer.Height, DpiY()) - (frame.height() - height())));
 }
 
 bool frmMain::Start() {
@@ -454,49 +398,24 @@ bool frmMain::Start() {
     } catch (const std::exception& error) {
         description = error.what();
     }
-    loaded_ = false;
+    core_.AbandonStart();
     std::cerr << "pagora: " << description << "\n";
     messages_.ShowError(QString::fromStdString(description), kTitle);
     return false;
 }
 
 void frmMain::Form_QueryUnload() {
-    settings_.SaveSetting(appName_, kUserSelection, QStringLiteral("FontSize"),
-                          QString::number(textSize_));
-    settings_.SaveSetting(appName_, kUserSelection, QStringLiteral("Pageno"),
-                          QString::number(currentPage_));
-    settings_.SaveSetting(appName_, kUserSelection, QStringLiteral("PageMode"),
-                          SinglePageMode() ? QStringLiteral("1") : QStringLiteral("2"));
-    const int state = WindowStateNumber();
-    if (state != 2) {
-        const TwipRect outer = OuterTwips();
-        settings_.SaveSetting(appName_, kWindowState, QStringLiteral("Left"),
-                              SingleText(outer.Left));
-        settings_.SaveSetting(appName_, kWindowState, QStringLiteral("Top"), SingleText(outer.Top));
-        settings_.SaveSetting(appName_, kWindowState, QStringLiteral("Width"),
-                              SingleText(outer.Width));
-        settings_.SaveSetting(appName_, kWindowState, QStringLiteral("Height"),
-                              SingleText(outer.Height));
-    }
-    settings_.SaveSetting(appName_, kWindowState, QStringLiteral("State"), QString::number(state));
-
-    // Another reader may have started after this one and still show pages framed by the images.
-    if (process_.IsLastRunningInstance()) {
-        for (const char* image : kFrameImages) {
-            const std::string path = Std(workingFolder_) + image;
-            ::unlink(path.c_str());
-        }
-    }
+    core_.SaveSettings(WindowStateNumber(), OuterTwips());
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    if (loaded_) {
-        loaded_ = false;
+    if (core_.Started()) {
         try {
             Form_QueryUnload();
         } catch (const std::exception& error) {
             std::cerr << "pagora: the settings could not be saved: " << error.what() << "\n";
         }
+        core_.RemoveFrameImagesIfLast();
     }
     event->accept();
 }
@@ -512,175 +431,133 @@ void frmMain::Form_Resize() {
     ApplyLayout();
 }
 
-// ---------------------------------------------------------------- readers
+// ---------------------------------------------------------------- pages
 
 QString frmMain::ReadTextFile(const QString& strFileName) {
-    const QFileInfo info(strFileName);
-    if (!info.exists() || !info.isFile()) {
-        return {};
-    }
-    const std::vector<char> bytes = ReadWholeFile(strFileName, "frmMain.ReadTextFile");
-    // The ANSI code page is ISO-8859-1: one character per byte, unchanged.
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return pagora::ReadTextFile(strFileName);
 }
 
 QString frmMain::GetFileDataU(const QString& strFileName) {
-    const std::vector<char> bytes = ReadWholeFile(strFileName, "frmMain.GetFileDataU");
-    // A trailing odd byte forms no code unit and is dropped.
-    const size_t units = bytes.size() / 2;
-    QString text(static_cast<qsizetype>(units), Qt::Uninitialized);
-    for (size_t k = 0; k < units; ++k) {
-        const auto low = static_cast<unsigned char>(bytes[2 * k]);
-        const auto high = static_cast<unsigned char>(bytes[2 * k + 1]);
-        text[static_cast<qsizetype>(k)] = QChar(static_cast<char16_t>(low | (high << 8)));
-    }
-    return text;
+    return pagora::GetFileDataU(strFileName);
 }
-
-// ---------------------------------------------------------------- pages
 
 QString frmMain::AddBookMarkLinks(const QString& strInput) const {
     return pagora::AddBookMarkLinks(strInput);
 }
 
-int frmMain::CacheSlot(const BrowserControl& wb) const {
-    if (wb.Name() == QStringLiteral("wbSinglePage")) {
-        return 0;
-    }
-    if (wb.Name() == QStringLiteral("wbPageOne")) {
-        return 1;
-    }
-    if (wb.Name() == QStringLiteral("wbPageTwo")) {
-        return 2;
-    }
-    return -1;
-}
-
-QString frmMain::DocumentOf(const BrowserControl& wb) const {
-    const int slot = CacheSlot(wb);
-    return slot < 0 ? QString() : documents_[static_cast<size_t>(slot)];
-}
-
-QString frmMain::PageCacheOf(const BrowserControl& wb) const {
-    const int slot = CacheSlot(wb);
-    return slot < 0 ? QString() : pageCache_[static_cast<size_t>(slot)];
-}
-
-void frmMain::ShowPageFailure(BrowserControl& wb, int16_t pageNo, const QString& why) {
-    std::cerr << "pagora: page " << pageNo << " cannot be shown: " << Std(why) << "\n";
-    wb.Tag.clear();
-    const int slot = CacheSlot(wb);
-    const QString document = QStringLiteral("<HTML><BODY><p>Page ") + QString::number(pageNo) +
-                             QStringLiteral(" cannot be shown.</p><p>") + why.toHtmlEscaped() +
-                             QStringLiteral("</p></BODY></HTML>");
-    if (slot >= 0) {
-        pageCache_[static_cast<size_t>(slot)].clear();
-        documents_[static_cast<size_t>(slot)] = document;
-    }
-    wb.DocumentClear();
-    wb.DocumentWrite(document);
-    wb.DocumentClose();
-}
-
 void frmMain::LoadPage(BrowserControl& wbBrowser, int16_t intPageNo) {
-    if (intPageNo > 604 || intPageNo < 1) {
-        return;
-    }
-    const QString pageKey = PadWithZeros(intPageNo, 3);
-    const int slot = CacheSlot(wbBrowser);
-    QString pageText;
-    if (wbBrowser.Tag != pageKey) {
-        const QString archive =
-            process_.ExecutableFolder() + QLatin1Char('/') + PageArchiveName(pageKey);
-        const QString file = workingFolder_ + pageKey;
-        try {
-            if (ExtractArchiveMember(Std(archive), Std(pageKey)) == "filenotfound") {
-                ShowPageFailure(
-                    wbBrowser, intPageNo,
-                    archive + QStringLiteral(" holds no page ") + pageKey + QLatin1Char('.'));
-                return;
-            }
-            pageText = AddBookMarkLinks(GetFileDataU(file));
-        } catch (const std::exception& error) {
-            ::unlink(Std(file).c_str());
-            ShowPageFailure(wbBrowser, intPageNo, QString::fromStdString(error.what()));
-            return;
-        }
-        ::unlink(Std(file).c_str());
-        wbBrowser.Tag = pageKey;
-        if (slot >= 0) {
-            pageCache_[static_cast<size_t>(slot)] = pageText;
-        }
-    } else if (slot >= 0) {
-        pageText = pageCache_[static_cast<size_t>(slot)];
-    }
-
-    const QString document =
-        BuildPageDocument(pageText, intPageNo, index_.suraMarker, index_.pageFrame, textSize_);
-    if (slot >= 0) {
-        documents_[static_cast<size_t>(slot)] = document;
-    }
-    wbBrowser.DocumentClear();
-    wbBrowser.DocumentWrite(document);
-    wbBrowser.DocumentClose();
-
-    if (bookmarkPage_ == pageKey) {
-        SetBookMark(wbBrowser, bookmarkItem_, false);
-    }
-}
-
-QString frmMain::SurasInPage(int16_t intPage) const {
-    return pagora::SurasInPage(index_, intPage);
-}
-
-QString frmMain::GetSuraVerse(int16_t intPage, int16_t intVerseNoInPage) const {
-    return pagora::GetSuraVerse(index_, intPage, intVerseNoInPage);
+    core_.LoadPage(ViewOf(wbBrowser), intPageNo);
 }
 
 void frmMain::LoadQuranPage(int16_t intPageNo) {
-    cmdTextSize_->setText(QString::number(textSize_));
-    if (!fraOnePage_->isHidden()) {
-        LoadPage(*wbSinglePage_, intPageNo);
-        cmdPageNo_->setText(QString::number(intPageNo));
-        lblPage1_->setText(SurasInPage(intPageNo));
-        lblPage2_->hide();
-    } else if (!fraTwoPage_->isHidden()) {
-        const int page = intPageNo;
-        int right = page;
-        if (page % 2 == 0) {
-            right = page - 1;
-        }
-        LoadPage(*wbPageOne_, static_cast<int16_t>(right));
-        LoadPage(*wbPageTwo_, static_cast<int16_t>(right + 1));
-        cmdPageNo_->setText(QString::number(right + 1) + QLatin1Char(' ') + QString::number(right));
-        currentPage_ = static_cast<int16_t>(right);
-        lblPage1_->setText(SurasInPage(static_cast<int16_t>(right + 1)));
-        lblPage2_->setText(SurasInPage(static_cast<int16_t>(right)));
-        lblPage2_->show();
-    }
+    core_.LoadQuranPage(intPageNo);
+}
+
+QString frmMain::SurasInPage(int16_t intPage) const {
+    return core_.SurasInPage(intPage);
+}
+
+QString frmMain::GetSuraVerse(int16_t intPage, int16_t intVerseNoInPage) const {
+    return core_.GetSuraVerse(intPage, intVerseNoInPage);
 }
 
 void frmMain::mnuSinglePage() {
-    fraOnePage_->setVisible(true);
-    fraTwoPage_->setVisible(false);
-    LoadQuranPage(currentPage_);
+    core_.SetPageMode(PageMode::Single);
 }
 
 void frmMain::mnuDoublePage() {
-    fraOnePage_->setVisible(false);
-    fraTwoPage_->setVisible(true);
-    LoadQuranPage(currentPage_);
+    core_.SetPageMode(PageMode::Double);
 }
 
 void frmMain::SetBookMark(BrowserControl& wb, const QString& strItemToMark,
                           bool blnWriteToRegistry) {
-    const bool matched = PaintBookmark(wb, strItemToMark);
-    if (matched && blnWriteToRegistry) {
-        bookmarkPage_ = wb.Tag;
-        bookmarkItem_ = strItemToMark;
-        settings_.SaveSetting(appName_, kBookmark, QStringLiteral("BookmarkPage"), bookmarkPage_);
-        settings_.SaveSetting(appName_, kBookmark, QStringLiteral("BookmarkAya"), bookmarkItem_);
-    }
+    core_.SetBookMark(ViewOf(wb), strItemToMark, blnWriteToRegistry);
+}
+
+// ---------------------------------------------------------------- navigation
+
+void frmMain::cmdNext_Click() {
+    core_.NextPage();
+}
+
+void frmMain::cmdPrevious_Click() {
+    core_.PreviousPage();
+}
+
+void frmMain::cmdPageNo_Click() {
+    core_.AskForPage();
+}
+
+void frmMain::cmdTextSize_Click() {
+    core_.AskForTextSize();
+}
+
+void frmMain::cmdIncrease_Click() {
+    core_.IncreaseTextSize();
+}
+
+void frmMain::cmdDecrease_Click() {
+    core_.DecreaseTextSize();
+}
+
+void frmMain::Form_KeyDown(int KeyCode, int Shift) {
+    core_.KeyDown(KeyCode, Shift);
+}
+
+void frmMain::cmdSuraSelect_Click() {
+    core_.ChooseSura(OwnerHandle());
+}
+
+void frmMain::cmdSelectJuz_Click() {
+    core_.ChooseJuz(OwnerHandle());
+}
+
+// ---------------------------------------------------------------- verses, bookmark, about
+
+void frmMain::wbSinglePage_BeforeNavigate2(const QString& URL, bool& Cancel) {
+    Cancel = core_.NavigationFilter(View::SinglePage, URL) || Cancel;
+}
+
+void frmMain::wbPageOne_BeforeNavigate2(const QString& URL, bool& Cancel) {
+    Cancel = core_.NavigationFilter(View::PageOne, URL) || Cancel;
+}
+
+void frmMain::wbPageTwo_BeforeNavigate2(const QString& URL, bool& Cancel) {
+    Cancel = core_.NavigationFilter(View::PageTwo, URL) || Cancel;
+}
+
+void frmMain::CallSetBookmark(BrowserControl& wb, const QString& URL, bool& Cancel) {
+    core_.CallSetBookmark(ViewOf(wb), URL, Cancel);
+}
+
+void frmMain::AyaClicked(BrowserControl& wb, const QString& URL, bool& Cancel) {
+    core_.AyaClicked(ViewOf(wb), URL, Cancel);
+}
+
+void frmMain::CopyText(const QString& strText) {
+    core_.CopyText(strText);
+}
+
+void frmMain::mnuGotoBookMark() {
+    core_.GoToBookmark();
+}
+
+void frmMain::mnuHowToSetBookMark() {
+    core_.ExplainBookmark();
+}
+
+void frmMain::mnuSettingTilora() {
+    core_.ExplainRecitation();
+}
+
+void frmMain::mnuAboutPagora() {
+    // A new box each time: its load handler fills the texts afresh.
+    frmAbout box(windowIcon());
+    box.exec();
+}
+
+void frmMain::mnuAboutWebsite() {
+    core_.OpenWebPage();
 }
 
 }  // namespace pagora

@@ -1,5 +1,6 @@
 // Page turns of the reader: every spread in double-page mode and every page in single-page
-// mode, each fetched from its archive (nothing cached), laid out and painted offscreen.
+// mode, each fetched from its archive (a view never shows the same page twice in a row), laid
+// out and painted offscreen.
 // Prints p50, p95 and max per turn. Run from the build's bin folder, where the archives are.
 #include <QApplication>
 #include <QTemporaryDir>
@@ -10,13 +11,13 @@
 #include <ctime>
 #include <vector>
 
-#include "app/SettingsValues.h"
 #include "app/frmMain.h"
 #include "platform/BrowserControl.h"
 #include "platform/Dialogs.h"
 #include "platform/ProcessFacts.h"
 #include "platform/SettingsStore.h"
-#include "window/Layout.h"
+#include "reader/StoredSettings.h"
+#include "reader/WindowLayout.h"
 
 namespace {
 
@@ -71,6 +72,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication::processEvents();
+    QWidget& footer = *window.findChild<QWidget*>(QStringLiteral("fraFooter"));
 
     using Clock = std::chrono::steady_clock;
     auto elapsed = [](Clock::time_point since) {
@@ -87,15 +89,12 @@ int main(int argc, char** argv) {
         std::vector<double> spreads, spreadPaints, spreadCpu;
         window.mnuDoublePage();
         for (int page = 1; page <= std::min(603, 2 * turns - 1); page += 2) {
-            window.wbPageOne().Tag.clear();
-            window.wbPageTwo().Tag.clear();
             const double cpuStart = cpuMs();
             const auto start = Clock::now();
-            window.SetCurrentPage(static_cast<int16_t>(page));
             window.LoadQuranPage(static_cast<int16_t>(page));
             const auto built = Clock::now();
-            window.fraTwoPage().repaint();
-            window.fraFooter().repaint();
+            window.PageArea(pagora::PageMode::Double).repaint();
+            footer.repaint();
             spreads.push_back(elapsed(start));
             spreadCpu.push_back(cpuMs() - cpuStart);
             spreadPaints.push_back(elapsed(built));
@@ -103,20 +102,18 @@ int main(int argc, char** argv) {
         std::vector<double> singles, singlePaints, singleCpu;
         window.mnuSinglePage();
         for (int page = 1; page <= turns; ++page) {
-            window.wbSinglePage().Tag.clear();
             const double cpuStart = cpuMs();
             const auto start = Clock::now();
-            window.SetCurrentPage(static_cast<int16_t>(page));
             window.LoadQuranPage(static_cast<int16_t>(page));
             const auto built = Clock::now();
-            window.fraOnePage().repaint();
-            window.fraFooter().repaint();
+            window.PageArea(pagora::PageMode::Single).repaint();
+            footer.repaint();
             singles.push_back(elapsed(start));
             singleCpu.push_back(cpuMs() - cpuStart);
             singlePaints.push_back(elapsed(built));
         }
         std::printf("round %d (window %d x %d px, text size %d px)\n", round + 1, width, height,
-                    window.TextSize());
+                    window.Core().TextSize());
         Report("spread turn (double page)", spreads);
         Report("  of which painting", spreadPaints);
         Report("  CPU time of the turn", spreadCpu);

@@ -1,7 +1,7 @@
 // Whole-process start-up of the reader: from just before the program is started until its first
-// page has been painted (the reader reports that moment when PAGORA_FIRST_PAINT_PROBE is set and
-// then closes), and the peak resident memory of the process. Usage:
-//   reader_startup_bench [PATH-TO-pagora] [RUNS]
+// page has been painted (pagora-first-paint, the reader built to report that moment and then
+// close), and the peak resident memory of the process. Usage:
+//   reader_startup_bench [PATH-TO-pagora-first-paint] [RUNS]
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -35,7 +35,7 @@ std::string SelfFolder() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string reader = argc > 1 ? argv[1] : SelfFolder() + "/pagora";
+    const std::string reader = argc > 1 ? argv[1] : SelfFolder() + "/pagora-first-paint";
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10;
     char configTemplate[] = "/tmp/pagora-startup-XXXXXX";
     if (mkdtemp(configTemplate) == nullptr) {
@@ -43,7 +43,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     setenv("XDG_CONFIG_HOME", configTemplate, 1);
-    setenv("PAGORA_FIRST_PAINT_PROBE", "1", 1);
     if (getenv("DISPLAY") == nullptr && getenv("WAYLAND_DISPLAY") == nullptr) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }

@@ -12,8 +12,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "window/AboutInfo.h"
-#include "window/Layout.h"
+#include "reader/ProductInfo.h"
+#include "reader/WindowLayout.h"
 
 namespace pagora {
 

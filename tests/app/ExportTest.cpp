@@ -3,12 +3,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "tests/app/ReaderFixture.h"
+#include <gtest/gtest.h>
 
 namespace pagora::testing {
 namespace {
-
-#ifdef PAGORA_EXPORT
 
 // pagora-export reads the archives beside itself: the real ones of the data build.
 class ExportTest : public ::testing::Test {
@@ -74,8 +72,6 @@ TEST_F(ExportTest, BadArgumentsAreRefusedWithTheUsage) {
         EXPECT_TRUE(errors.contains("usage: pagora-export")) << errors.toStdString();
     }
 }
-
-#endif  // PAGORA_EXPORT
 
 }  // namespace
 }  // namespace pagora::testing

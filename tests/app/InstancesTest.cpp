@@ -1,13 +1,25 @@
-#include <QProcess>
+#include <gtest/gtest.h>
 
-#include "tests/app/ReaderFixture.h"
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "data/Module1.h"
+#include "platform/SettingsStore.h"
+#include "reader/SupportData.h"
+#include "tests/support/SmallBook.h"
 
 namespace pagora::testing {
 namespace {
 
 // Real reader processes, each tracking the others through the lock in the working folder.
-class InstancesTest : public ReaderTest {
+class InstancesTest : public ::testing::Test {
   protected:
+    void SetUp() override {
+        ASSERT_TRUE(exeDir_.isValid() && tmpDir_.isValid() && configDir_.isValid());
+        book_.WriteSupport(exeDir_.path());
+        book_.WritePages(exeDir_.path());
+    }
     std::unique_ptr<QProcess> StartReader() {
         auto reader = std::make_unique<QProcess>();
         reader->setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -28,7 +40,9 @@ class InstancesTest : public ReaderTest {
     }
     int FrameImagesPresent() const {
         int count = 0;
-        for (const QString& name : WorkingFiles()) {
+        const QStringList files =
+            QDir(QString::fromStdString(WorkingFolder())).entryList(QDir::Files | QDir::Hidden);
+        for (const QString& name : files) {
             for (const char* image : kFrameImages) {
                 count += name == QLatin1String(image);
             }
@@ -40,6 +54,9 @@ class InstancesTest : public ReaderTest {
         SetWorkingFolder(exeDir_.path().toStdString(),
                          TempEnvironment{tmpDir_.path().toStdString(), std::nullopt});
     }
+
+    SmallBook book_;
+    QTemporaryDir exeDir_, tmpDir_, configDir_;
 };
 
 TEST_F(InstancesTest, FirstClosedFirstLeavesTheImagesForTheSecond) {
@@ -62,7 +79,8 @@ TEST_F(InstancesTest, SecondClosedFirstLeavesTheImagesForTheFirst) {
     CloseReader(*first);
     EXPECT_EQ(FrameImagesPresent(), 0);
     // Each closed window saved its settings.
-    EXPECT_EQ(Stored("UserSelection", "Pageno", "reader_instance"), "440");
+    IniSettingsStore store(configDir_.path());
+    EXPECT_EQ(store.GetSetting("reader_instance", "UserSelection", "Pageno", ""), "440");
 }
 
 TEST(ReaderProgram, WithoutADisplaySaysHowToRunUnderXvfb) {

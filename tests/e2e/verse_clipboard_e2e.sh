@@ -5,9 +5,9 @@
 #   2. A click on a verse number paints it red and saves the bookmark; the reader is closed like
 #      a window manager closes it and started again: the settings file still holds the
 #      bookmark, and the number shows red on the screen.
-# Link positions come from the reader itself (PAGORA_LINK_DUMP), colours from the screen.
+# Link positions come from the reader itself (pagora-e2e prints them), colours from the screen.
 #
-# usage: verse_clipboard_e2e.sh PAGORA E2E_XPROBE
+# usage: verse_clipboard_e2e.sh PAGORA_E2E E2E_XPROBE
 # Exits 77 (skipped) when Xvfb, xdotool, xclip or the probe is missing.
 set -uo pipefail
 
@@ -62,13 +62,13 @@ export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
 mkdir -p "$work/home" "$work/config/pagora" "$work/tmp" "$work/runtime"
 chmod 700 "$work/runtime"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" TMPDIR="$work/tmp"
-export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb PAGORA_LINK_DUMP=1
+export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
 # Sanitizer builds: LeakSanitizer cannot scan the plugins' thread-local storage on this glibc,
 # and glib and D-Bus keep a few blocks to the end on purpose; the reader's own leaks still count.
 printf 'leak:libglib-2.0.so\nleak:libdbus-1.so\n' >"$work/lsan.supp"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-use_tls=0:suppressions=$work/lsan.supp}"
-ini="$work/config/pagora/pagora.ini"
+ini="$work/config/pagora/$(basename "$PAGORA").ini"
 
 # Page 42 in single-page mode, text size 24, the window at the top left at a fixed size.
 cat >"$ini" <<'INI'

@@ -12,13 +12,13 @@
 #include <optional>
 #include <string>
 
-#include "app/SettingsValues.h"
 #include "app/frmMain.h"
 #include "platform/BrowserControl.h"
 #include "platform/Dialogs.h"
 #include "platform/ProcessFacts.h"
 #include "platform/SettingsStore.h"
-#include "window/Layout.h"
+#include "reader/StoredSettings.h"
+#include "reader/WindowLayout.h"
 
 namespace {
 
@@ -196,17 +196,19 @@ int main(int argc, char** argv) {
 
     bool written = true;
     if (!options.png.isEmpty()) {
-        QWidget& area = options.twoPages ? window.fraTwoPage() : window.fraOnePage();
+        QWidget& area =
+            window.PageArea(options.twoPages ? pagora::PageMode::Double : pagora::PageMode::Single);
         const QPixmap picture = area.grab();
         written = picture.save(options.png, "PNG");
         if (!written) {
             std::fprintf(stderr, "pagora-export: cannot write %s\n", qPrintable(options.png));
         }
     } else if (options.twoPages) {
-        written = WriteDocument(options.html, window.DocumentOf(window.wbPageOne())) &&
-                  WriteDocument(LeftPageName(options.html), window.DocumentOf(window.wbPageTwo()));
+        written = WriteDocument(options.html, window.Core().Document(pagora::View::PageOne)) &&
+                  WriteDocument(LeftPageName(options.html),
+                                window.Core().Document(pagora::View::PageTwo));
     } else {
-        written = WriteDocument(options.html, window.DocumentOf(window.wbSinglePage()));
+        written = WriteDocument(options.html, window.Core().Document(pagora::View::SinglePage));
     }
     window.close();
     return written ? 0 : 1;

@@ -1,0 +1,79 @@
+#include "reader/GoToMenus.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "reader/TypedNumber.h"
+
+namespace pagora {
+
+namespace {
+
+constexpr int kSuraCount = 114;
+constexpr int kSurasPerRange = 25;
+constexpr int kJuzCount = 30;
+constexpr int kJuzPerRange = 10;
+
+// A whole decimal number made of digits only (blanks around it allowed), or nothing.
+std::optional<long long> WholeNumber(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const auto last = text.find_last_not_of(" \t\r\n");
+    text = text.substr(first, last - first + 1);
+    long long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.front() == '-') {
+        return std::nullopt;
+    }
+    return value;
+}
+
+}  // namespace
+
+void BuildSuraMenu(clsNewMenu& menu, WindowHandle owner,
+                   const std::vector<std::string>& suraNames) {
+    menu.Create(owner);
+    for (int first = 1; first <= kSuraCount; first += kSurasPerRange) {
+        const int last = std::min(first + kSurasPerRange - 1, kSuraCount);
+        menu.AddMenu("Sura " + std::to_string(first) + " - " + std::to_string(last), "", false,
+                     false, 0, false);
+    }
+    for (int i = 0; i < kSuraCount; ++i) {
+        const auto line = static_cast<std::size_t>(i);
+        const std::string caption =
+            line < suraNames.size() ? suraNames[line] : std::to_string(i + 1);
+        menu.SubMenu(i / kSurasPerRange)->AddMenu(caption, std::to_string(i), false);
+    }
+}
+
+void BuildJuzMenu(clsNewMenu& menu, WindowHandle owner) {
+    menu.Create(owner);
+    for (int first = 1; first <= kJuzCount; first += kJuzPerRange) {
+        menu.AddMenu(
+            "Juz " + std::to_string(first) + " - " + std::to_string(first + kJuzPerRange - 1), "",
+            false, false, 0, false);
+    }
+    for (int i = 0; i < kJuzCount; ++i) {
+        menu.SubMenu(i / kJuzPerRange)->AddMenu(std::to_string(i + 1), std::to_string(i), false);
+    }
+}
+
+std::optional<int> ChosenStartPage(const std::string& answer,
+                                   const std::vector<std::string>& startTable) {
+    if (answer == "-1") {
+        return std::nullopt;
+    }
+    const std::optional<long long> line = WholeNumber(answer);
+    if (!line || *line >= static_cast<long long>(startTable.size())) {
+        return std::nullopt;
+    }
+    const std::optional<long long> page = WholeNumber(startTable[static_cast<std::size_t>(*line)]);
+    if (!page || *page < kFirstPage || *page > kLastPage) {
+        return std::nullopt;
+    }
+    return static_cast<int>(*page);
+}
+
+}  // namespace pagora

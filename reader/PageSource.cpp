@@ -1,0 +1,26 @@
+#include "reader/PageSource.h"
+
+#include <unistd.h>
+
+#include "codec/Error.h"
+#include "data/Module1.h"
+#include "reader/FileReaders.h"
+#include "reader/PageDocument.h"
+
+namespace pagora {
+
+QString ArchivePageSource::FetchPageText(const QString& pageKey) {
+    const QString archive = archiveFolder_ + QLatin1Char('/') + PageArchiveName(pageKey);
+    const QString file = workingFolder_ + pageKey;
+    if (ExtractArchiveMember(archive.toStdString(), pageKey.toStdString()) == "filenotfound") {
+        throw Error(errnum::kFileNotFound, "frmMain.LoadPage",
+                    archive.toStdString() + " holds no page " + pageKey.toStdString() + ".");
+    }
+    struct RemoveAfterReading {
+        std::string path;
+        ~RemoveAfterReading() { ::unlink(path.c_str()); }
+    } remove{file.toStdString()};
+    return GetFileDataU(file);
+}
+
+}  // namespace pagora

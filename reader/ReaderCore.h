@@ -1,0 +1,155 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "data/Module1.h"
+#include "platform/PopupMenu.h"
+#include "reader/QuranIndex.h"
+#include "reader/ReaderScreen.h"
+#include "reader/StoredSettings.h"
+
+namespace pagora {
+
+class Clipboard;
+class InputPrompt;
+class MessageBoxes;
+class PageSource;
+class ProcessFacts;
+class SettingsStore;
+class Shell;
+
+// The services the reader asks outside itself; the main window passes the real ones, tests
+// their own.
+struct ReaderServices {
+    SettingsStore& settings;
+    ProcessFacts& process;
+    MessageBoxes& messages;
+    InputPrompt& prompt;
+    Clipboard& clipboard;
+    Shell& shell;
+    std::shared_ptr<PopupMenu> popupMenu;
+};
+
+// The reader without its widgets: the state of the book on screen (page, page mode, text size,
+// bookmark, the index tables and the page texts each view holds) and what every command does to
+// it. What it decides to show goes to a ReaderScreen.
+class ReaderCore {
+  public:
+    ReaderCore(ReaderScreen& screen, ReaderServices services);
+    ~ReaderCore();
+    ReaderCore(const ReaderCore&) = delete;
+    ReaderCore& operator=(const ReaderCore&) = delete;
+
+    // ---- start-up, in this order; each throws pagora::Error when the reader cannot start.
+    // Fixes the working folder (under `tempEnvironment`'s folders when given, else the
+    // process's), starts instance tracking and names the settings.
+    void SetUpWorkingFolder(const std::optional<TempEnvironment>& tempEnvironment = std::nullopt);
+    // Unpacks the support archive beside the program into the index tables.
+    void UnpackSupportFiles();
+    // Page, text size, page mode and bookmark from the settings.
+    void ReadSettings();
+    // Shows the stored page in the stored mode and accepts commands from then on.
+    void ShowFirstPage();
+    // After a failed start: removes what start-up left in the working folder.
+    void AbandonStart();
+    bool Started() const { return started_; }
+
+    // The stored window state ("State"), `shownState` when none is stored.
+    int StoredWindowState(int shownState) const;
+    TwipRect StoredOuterRect(const TwipRect& shown, const TwipRect& screen,
+                             const TwipRect& desktop) const;
+
+    // ---- shut-down: saves text size, page, mode and placement (not when maximised) and stops
+    // taking commands. Throws pagora::Error when the settings cannot be written.
+    void SaveSettings(int windowState, const TwipRect& outer);
+    // Removes the frame images unless another reader still shows them.
+    void RemoveFrameImagesIfLast();
+
+    // ---- pages
+    void LoadPage(View view, int16_t intPageNo);
+    void LoadQuranPage(int16_t intPageNo);
+    QString SurasInPage(int16_t intPage) const;
+    QString GetSuraVerse(int16_t intPage, int16_t intVerseNoInPage) const;
+    void SetPageMode(PageMode mode);
+    void SetBookMark(View view, const QString& strItemToMark, bool blnWriteToRegistry = false);
+
+    // ---- navigation commands; each does nothing before start-up has finished or after
+    // shut-down.
+    void NextPage();
+    void PreviousPage();
+    void AskForPage();
+    void AskForTextSize();
+    void IncreaseTextSize();
+    void DecreaseTextSize();
+    // A key pressed in the window, as a virtual-key code (Z 90, X 88); the shift state is not
+    // looked at.
+    void KeyDown(int keyCode, int shift);
+    // The sura and juz choosers, owned by window `owner`.
+    void ChooseSura(WindowHandle owner);
+    void ChooseJuz(WindowHandle owner);
+
+    // ---- verses and bookmark
+    // A page view is about to follow `url`: number links set the bookmark, verse links hand the
+    // verse over; both are cancelled (true). "about:blank" and anything else go ahead (false).
+    bool NavigationFilter(View view, const QString& url);
+    void CallSetBookmark(View view, const QString& URL, bool& Cancel);
+    void AyaClicked(View view, const QString& URL, bool& Cancel);
+    void CopyText(const QString& strText);
+    void GoToBookmark();
+    void ExplainBookmark();
+    void ExplainRecitation();
+    // Hands `strLink` to the desktop's default handler; whether one took it is not reported.
+    void OpenLink(const QString& strLink);
+    void OpenWebPage();
+
+    // ---- state
+    int16_t CurrentPage() const { return currentPage_; }
+    int16_t TextSize() const { return textSize_; }
+    PageMode Mode() const { return mode_; }
+    const QuranIndex& Index() const { return index_; }
+    const QString& BookmarkPage() const { return bookmarkPage_; }
+    const QString& BookmarkItem() const { return bookmarkItem_; }
+    const QString& AppName() const { return settings_.AppName(); }
+    const QString& WorkingFolder() const { return workingFolder_; }
+    // The page key the view holds ("" when none), its page text and its last document.
+    const QString& Tag(View view) const { return Slot(view).tag; }
+    const QString& PageCache(View view) const { return Slot(view).pageText; }
+    const QString& Document(View view) const { return Slot(view).document; }
+
+    // Page texts from `source` instead of the page archives beside the program.
+    void SetPageSource(std::unique_ptr<PageSource> source);
+
+  private:
+    struct ViewSlot {
+        QString tag;
+        QString pageText;
+        QString document;
+    };
+    ViewSlot& Slot(View view) { return slots_[static_cast<size_t>(view)]; }
+    const ViewSlot& Slot(View view) const { return slots_[static_cast<size_t>(view)]; }
+    void WriteView(View view, const QString& pageKey, const QString& document);
+    void ShowPageFailure(View view, int16_t pageNo, const QString& why);
+    void ShowChosenPage(int page);
+    void SetTextSize(int size);
+    void Choose(bool sura, WindowHandle owner);
+
+    ReaderScreen& screen_;
+    ReaderServices services_;
+    StoredSettings settings_;
+    std::unique_ptr<PageSource> pageSource_;
+    QString workingFolder_;
+    QuranIndex index_;
+    int16_t currentPage_ = 440;
+    int16_t textSize_ = 35;
+    PageMode mode_ = PageMode::Single;
+    QString bookmarkPage_;
+    QString bookmarkItem_;
+    std::array<ViewSlot, 3> slots_;
+    bool started_ = false;
+};
+
+}  // namespace pagora

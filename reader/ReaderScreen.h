@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+namespace pagora {
+
+// The three page views of the main window.
+enum class View { SinglePage, PageOne, PageTwo };
+inline constexpr std::array<View, 3> kAllViews = {View::SinglePage, View::PageOne, View::PageTwo};
+
+// The control name of a view: "wbSinglePage", "wbPageOne" (the right-hand page of a spread) or
+// "wbPageTwo" (the left-hand page).
+QString ViewName(View view);
+
+// One page at a time, or two facing pages with the odd page on the right.
+enum class PageMode { Single, Double };
+
+// What the footer reports about the shown page(s).
+struct Captions {
+    QString pageNumber;  // "17", or "4 3" for a spread: the left page first
+    QString textSize;
+    QString suras;       // lblPage1: the suras of the single page, or of the left page
+    QString rightSuras;  // lblPage2: the suras of the right page of a spread
+    bool showRightSuras = false;
+    bool operator==(const Captions&) const = default;
+};
+
+// What the reader shows; the main window implements it over its widgets, tests with a recorder.
+class ReaderScreen {
+  public:
+    virtual ~ReaderScreen() = default;
+    // Replaces the whole document of `view` (which now holds page `pageKey`, or nothing when the
+    // key is empty).
+    virtual void WriteDocument(View view, const QString& pageKey, const QString& document) = 0;
+    // Paints the number links of the document in `view`: those whose item text equals `item`
+    // red, every other one blue. Returns whether some number link matched.
+    virtual bool PaintNumberLinks(View view, const QString& item) = 0;
+    // Makes the page area of `mode` the visible one.
+    virtual void ShowMode(PageMode mode) = 0;
+    virtual void ShowCaptions(const Captions& captions) = 0;
+};
+
+}  // namespace pagora

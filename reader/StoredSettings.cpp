@@ -1,0 +1,106 @@
+#include "reader/StoredSettings.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <iostream>
+#include <limits>
+
+#include "platform/SettingsStore.h"
+
+namespace pagora {
+
+QString SettingsAppName(const QString& executableName, const QString& commandLineText) {
+    if (commandLineText.isEmpty()) {
+        return executableName;
+    }
+    return executableName + QLatin1Char('-') + commandLineText;
+}
+
+std::optional<int16_t> ParseWholeNumber(const QString& text) {
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    // nearbyint rounds halves to the even neighbour in the default rounding mode.
+    const double rounded = std::nearbyint(value);
+    if (rounded < std::numeric_limits<int16_t>::min() ||
+        rounded > std::numeric_limits<int16_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<int16_t>(rounded);
+}
+
+std::optional<float> ParseSingle(const QString& text) {
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<float>(value);
+}
+
+QString SingleText(float value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return QString::fromLatin1(buffer, result.ptr - buffer);
+}
+
+namespace {
+
+QString Name(const char* text) {
+    return QString::fromLatin1(text);
+}
+
+void WarnUnusable(SettingKey key, const QString& text, const char* what, const QString& used) {
+    std::cerr << "pagora: the stored setting " << key.section << "/" << key.key << " = \""
+              << text.toStdString() << "\" is not " << what << "; using " << used.toStdString()
+              << " instead\n";
+}
+
+}  // namespace
+
+QString StoredSettings::Text(SettingKey key, const QString& fallback) const {
+    return store_->GetSetting(appName_, Name(key.section), Name(key.key), fallback);
+}
+
+int16_t StoredSettings::Whole(SettingKey key, int16_t fallback) const {
+    const QString text = Text(key, QString::number(fallback));
+    const auto value = ParseWholeNumber(text);
+    if (!value) {
+        WarnUnusable(key, text, "a whole number from -32768 to 32767", QString::number(fallback));
+        return fallback;
+    }
+    return *value;
+}
+
+float StoredSettings::Twips(SettingKey key, float fallback, float low, float high) const {
+    const QString text = Text(key, SingleText(fallback));
+    const auto value = ParseSingle(text);
+    if (!value || *value < low || *value > high) {
+        WarnUnusable(key, text, "a usable window position or size in twips", SingleText(fallback));
+        return fallback;
+    }
+    return *value;
+}
+
+void StoredSettings::Save(SettingKey key, const QString& value) {
+    store_->SaveSetting(appName_, Name(key.section), Name(key.key), value);
+}
+
+TwipRect RestoredOuterRect(const StoredSettings& settings, const TwipRect& shown,
+                           const TwipRect& screen, const TwipRect& desktop) {
+    // A hand-edited size of thousands of screens would have the window allocate gigabytes;
+    // placement and size are kept within twice the screen (room for a second monitor).
+    const float spanW = 2 * std::max(desktop.Width, screen.Width);
+    const float spanH = 2 * std::max(desktop.Height, screen.Height);
+    TwipRect outer;
+    outer.Left = settings.Twips(setting::kLeft, (screen.Width - shown.Width) / 2, -spanW, spanW);
+    outer.Top = settings.Twips(setting::kTop, (screen.Height - shown.Height) / 2, -spanH, spanH);
+    outer.Width = settings.Twips(setting::kWidth, shown.Width, 1, spanW);
+    outer.Height = settings.Twips(setting::kHeight, shown.Height, 1, spanH);
+    return outer;
+}
+
+}  // namespace pagora

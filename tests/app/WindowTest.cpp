@@ -1,0 +1,312 @@
+// The main window over the small made-up book: its design, and one pass through each way a
+// command reaches the reader (buttons, keys in the window and in a page view, menus, link clicks
+// in the real page views, start-up, resizing and closing). What the commands decide is tested
+// in the reader core's own tests.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "app/frmMain.h"
+#include "platform/BrowserControl.h"
+#include "platform/SettingsStore.h"
+#include "reader/PageDocument.h"
+#include "tests/support/ReaderDoubles.h"
+#include "tests/support/SmallBook.h"
+
+namespace pagora::testing {
+namespace {
+
+class WindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(exeDir_.isValid() && tmpDir_.isValid() && configDir_.isValid());
+        process_.folder = exeDir_.path();
+        book_.WriteSupport(exeDir_.path());
+        book_.WritePages(exeDir_.path());
+        store_ = std::make_unique<IniSettingsStore>(configDir_.path());
+    }
+
+    frmMain& Open(const QString& mode = "1", int page = 440) {
+        Store("UserSelection", "PageMode", mode);
+        Store("UserSelection", "Pageno", QString::number(page));
+        window_.reset();
+        window_ = std::make_unique<frmMain>(
+            ReaderServices{*store_, process_, boxes_, prompt_, clipboard_, shell_, menu_});
+        window_->SetTempEnvironment(TempEnvironment{tmpDir_.path().toStdString(), std::nullopt});
+        EXPECT_TRUE(window_->Start())
+            << (boxes_.errors.empty() ? "" : boxes_.errors[0].text.toStdString());
+        window_->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+        return *window_;
+    }
+    template <typename T>
+    T& Child(const char* name) {
+        T* child = window_->findChild<T*>(QString::fromLatin1(name));
+        if (child == nullptr) {
+            throw std::runtime_error(std::string("no control ") + name);
+        }
+        return *child;
+    }
+    QString PageNo() { return Child<QPushButton>("cmdPageNo").text(); }
+    void Click(const char* button) {
+        QTest::mouseClick(&Child<QPushButton>(button), Qt::LeftButton);
+    }
+    void Trigger(const char* command) { Child<QAction>(command).trigger(); }
+    QString Stored(const QString& section, const QString& key) {
+        return store_->GetSetting("pagora", section, key, "<absent>");
+    }
+    void Store(const QString& section, const QString& key, const QString& value) {
+        store_->SaveSetting("pagora", section, key, value);
+    }
+
+    SmallBook book_;
+    QTemporaryDir exeDir_, tmpDir_, configDir_;
+    FakeProcessFacts process_;
+    RecordingMessageBoxes boxes_;
+    ScriptedPrompt prompt_;
+    RecordingClipboard clipboard_;
+    RecordingShell shell_;
+    std::shared_ptr<AnsweringPopupMenu> menu_ = std::make_shared<AnsweringPopupMenu>();
+    std::unique_ptr<IniSettingsStore> store_;
+    std::unique_ptr<frmMain> window_;
+};
+
+// Clicks the middle of the link's own text, scrolled into sight.
+void ClickLink(BrowserControl& view, const QString& target) {
+    for (const auto& anchor : view.Anchors()) {
+        if (anchor.target != target) {
+            continue;
+        }
+        const std::vector<int> own = view.OwnCharacters(anchor);
+        ASSERT_FALSE(own.empty());
+        const int pos = own[own.size() / 2];
+        QPoint at = view.PositionOfCharacter(pos);
+        QScrollBar* bar = view.verticalScrollBar();
+        bar->setValue(bar->value() + at.y() - view.viewport()->height() / 2);
+        at = view.PositionOfCharacter(pos);
+        ASSERT_TRUE(view.viewport()->rect().contains(at));
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, at);
+        return;
+    }
+    FAIL() << view.Name().toStdString() << " has no link " << target.toStdString();
+}
+
+std::vector<QColor> NumberColours(const BrowserControl& view) {
+    std::vector<QColor> colours;
+    const auto anchors = view.Anchors();
+    for (size_t i = 0; i < anchors.size(); ++i) {
+        if (anchors[i].target.startsWith("#num")) {
+            colours.push_back(view.AnchorColor(i));
+        }
+    }
+    return colours;
+}
+
+TEST_F(WindowTest, ControlsSitInTheirContainersWithTheirCaptionsAndMenus) {
+    frmMain& w = Open();
+    EXPECT_EQ(w.windowTitle(), "Tamrit Pagora 1.1");
+    const std::pair<const char*, const char*> controls[] = {
+        {"fraTwoPage", "clientArea"},   {"wbPageOne", "fraTwoPage"},
+        {"wbPageTwo", "fraTwoPage"},    {"fraFooter", "clientArea"},
+        {"fraGoto", "fraFooter"},       {"cmdSelectJuz", "fraGoto"},
+        {"cmdSuraSelect", "fraGoto"},   {"fraTextSize", "fraFooter"},
+        {"cmdTextSize", "fraTextSize"}, {"cmdIncrease", "fraTextSize"},
+        {"cmdDecrease", "fraTextSize"}, {"fraPage", "fraFooter"},
+        {"cmdPageNo", "fraPage"},       {"cmdNext", "fraPage"},
+        {"cmdPrevious", "fraPage"},     {"lblPage2", "fraFooter"},
+        {"lblPage1", "fraFooter"},      {"fraOnePage", "clientArea"},
+        {"wbSinglePage", "fraOnePage"}};
+    for (const auto& [name, container] : controls) {
+        EXPECT_EQ(Child<QWidget>(name).parentWidget()->objectName(), container) << name;
+    }
+    const std::pair<const char*, const char*> captions[] = {
+        {"cmdSelectJuz", "Juz"}, {"cmdSuraSelect", "Sura"}, {"cmdIncrease", "+"},
+        {"cmdDecrease", "-"},    {"cmdNext", "&Next"},      {"cmdPrevious", "Previous"}};
+    for (const auto& [name, caption] : captions) {
+        EXPECT_EQ(Child<QPushButton>(name).text(), caption);
+    }
+    EXPECT_EQ(Child<QGroupBox>("fraGoto").title(), "Go To");
+    EXPECT_EQ(Child<QGroupBox>("fraTextSize").title(), "Text Size");
+    EXPECT_EQ(Child<QGroupBox>("fraPage").title(), "Page");
+    EXPECT_EQ(Child<QPushButton>("cmdNext").toolTip(), "Shortcut key \"z\"");
+    EXPECT_EQ(Child<QPushButton>("cmdPrevious").toolTip(), "Shortcut key \"x\"");
+    for (const char* name : {"cmdTextSize", "cmdPageNo"}) {
+        const QFont font = Child<QPushButton>(name).font();
+        EXPECT_EQ(font.family(), "Arial");
+        EXPECT_TRUE(font.bold());
+        EXPECT_DOUBLE_EQ(font.pointSizeF(), 9.75);
+    }
+    EXPECT_EQ(Child<QWidget>("fraGoto").geometry(),
+              QRect(TwipsToPixels(5505, w.logicalDpiX()), TwipsToPixels(150, w.logicalDpiY()),
+                    TwipsToPixels(1875, w.logicalDpiX()), TwipsToPixels(690, w.logicalDpiY())));
+    QStringList menus;
+    for (QAction* menu : w.menuBar()->actions()) {
+        menus << menu->text();
+    }
+    EXPECT_EQ(menus, (QStringList{"View", "Bookmark", "Settings", "About"}));
+    const std::pair<const char*, const char*> commands[] = {
+        {"mnuSinglePage", "Single Page"},
+        {"mnuDoublePage", "Double Page"},
+        {"mnuGotoBookMark", "Go to Bookmark"},
+        {"mnuHowToSetBookMark", "How To Set Bookmark"},
+        {"mnuSettingTilora", "How to recite verse"},
+        {"mnuAboutPagora", "About Pagora"},
+        {"mnuAboutWebsite", "Visit Website"}};
+    for (const auto& [name, caption] : commands) {
+        EXPECT_EQ(Child<QAction>(name).text(), caption);
+    }
+    EXPECT_EQ(Child<QAction>("mnuGotoBookMark").shortcut(), QKeySequence(Qt::Key_F2));
+}
+
+TEST_F(WindowTest, FirstStartIsCentredAtTheDesignedSizeAndCloseSavesThePlacement) {
+    frmMain& w = Open();
+    EXPECT_EQ(w.centralWidget()->width(), TwipsToPixels(10545, w.logicalDpiX()));
+    const QRect screen = w.screen()->geometry();
+    EXPECT_LE(std::abs(w.frameGeometry().center().x() - screen.center().x()), 1);
+    EXPECT_LE(std::abs(w.frameGeometry().center().y() - screen.center().y()), 1);
+    EXPECT_TRUE(w.PageArea(PageMode::Double).isHidden());
+    EXPECT_EQ(w.PageView(View::SinglePage).Tag, "440");
+    EXPECT_EQ(Child<QLabel>("lblPage1").text(), w.SurasInPage(440));
+    EXPECT_TRUE(Child<QLabel>("lblPage2").isHidden());
+
+    w.move(40, 30);
+    w.resize(620, 500);
+    QApplication::processEvents();
+    const QRect saved = w.frameGeometry();
+    w.close();
+    EXPECT_EQ(Stored("WindowState", "State"), "0");
+    frmMain& again = Open();
+    EXPECT_EQ(again.frameGeometry(), saved);
+    again.showMaximized();
+    QApplication::processEvents();
+    again.close();
+    EXPECT_EQ(Stored("WindowState", "State"), "2");
+    EXPECT_TRUE(Open().isMaximized());
+}
+
+TEST_F(WindowTest, ButtonsReachTheirCommands) {
+    Open("1", 100);
+    Click("cmdNext");
+    EXPECT_EQ(PageNo(), "101");
+    Click("cmdPrevious");
+    Click("cmdPrevious");
+    EXPECT_EQ(PageNo(), "99");
+    prompt_.answers = {"45"};
+    Click("cmdPageNo");
+    EXPECT_EQ(PageNo(), "45");
+    prompt_.answers = {"50"};
+    Click("cmdTextSize");
+    Click("cmdIncrease");
+    Click("cmdIncrease");
+    Click("cmdDecrease");
+    EXPECT_EQ(Child<QPushButton>("cmdTextSize").text(), "51");
+    EXPECT_EQ(prompt_.asked.size(), 2u);
+    menu_->choose = {"Sura 1 - 25", "Sura-5"};
+    Click("cmdSuraSelect");
+    EXPECT_EQ(PageNo(), "22");
+    menu_->choose = {"Juz 1 - 10", "2"};
+    Click("cmdSelectJuz");
+    EXPECT_EQ(PageNo(), "21");
+}
+
+TEST_F(WindowTest, ZAndXTurnPagesWhereverTheFocusIsAndPageViewsKeepTheirScrollingKeys) {
+    Store("UserSelection", "FontSize", "200");  // so that the pages need scrolling
+    frmMain& w = Open("2", 101);
+    BrowserControl& right = w.PageView(View::PageOne);
+    right.setFocus();
+    QTest::keyClick(&right, Qt::Key_Z);
+    EXPECT_EQ(PageNo(), "104 103");
+    QTest::keyClick(&Child<QPushButton>("cmdNext"), Qt::Key_X, Qt::ShiftModifier);
+    EXPECT_EQ(PageNo(), "102 101");
+    QTest::keyClick(&w, Qt::Key_Z);
+    EXPECT_EQ(PageNo(), "104 103");
+    QScrollBar* bar = right.verticalScrollBar();
+    bar->setValue(0);
+    QTest::keyClick(&right, Qt::Key_Down);
+    EXPECT_GT(bar->value(), 0);
+    EXPECT_EQ(PageNo(), "104 103");
+}
+
+TEST_F(WindowTest, MenuCommandsReachTheirCommands) {
+    frmMain& w = Open("1", 440);
+    Trigger("mnuDoublePage");
+    EXPECT_FALSE(w.PageArea(PageMode::Double).isHidden());
+    EXPECT_TRUE(w.PageArea(PageMode::Single).isHidden());
+    EXPECT_EQ(PageNo(), "440 439");
+    EXPECT_TRUE(Child<QLabel>("lblPage2").isVisible());
+    Trigger("mnuSinglePage");
+    EXPECT_EQ(PageNo(), "439");
+    Trigger("mnuHowToSetBookMark");
+    Trigger("mnuSettingTilora");
+    EXPECT_EQ(boxes_.informations.size(), 2u);
+    Trigger("mnuAboutWebsite");
+    EXPECT_EQ(shell_.opened.size(), 1u);
+    Store("Bookmark", "BookmarkPage", "012");
+    frmMain& again = Open("1", 300);
+    QTest::keyClick(&again, Qt::Key_F2);
+    EXPECT_EQ(PageNo(), "12");
+    // The about box is modal: close it once it shows.
+    QTimer::singleShot(0, [] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            box->close();
+        }
+    });
+    Trigger("mnuAboutPagora");
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(WindowTest, ClicksOnLinksOfThePageViewsBookmarkAndHandVersesOver) {
+    frmMain& w = Open("2", 5);
+    BrowserControl& left = w.PageView(View::PageTwo);
+    BrowserControl& right = w.PageView(View::PageOne);
+    ClickLink(right, "#num1");
+    ClickLink(left, "#num2");
+    EXPECT_EQ(NumberColours(left), (std::vector<QColor>{Qt::blue, Qt::blue, Qt::red}));
+    EXPECT_EQ(NumberColours(right), (std::vector<QColor>{Qt::blue, Qt::blue, Qt::blue}));
+    EXPECT_EQ(Stored("Bookmark", "BookmarkPage"), "006");
+    EXPECT_EQ(Stored("Bookmark", "BookmarkAya"), "2");
+    ClickLink(left, "#aya1");
+    EXPECT_EQ(clipboard_.text, "1:16");
+    EXPECT_EQ(left.Tag, "006");
+    EXPECT_EQ(PageNo(), "6 5");
+}
+
+TEST_F(WindowTest, ResizingLaysThePageAreasOutAndAFailedStartSaysWhy) {
+    frmMain& w = Open();
+    const QSize extra = w.frameGeometry().size() - w.size();
+    w.resize(TwipsToPixels(12000, w.logicalDpiX()) - extra.width(),
+             TwipsToPixels(9000, w.logicalDpiY()) - extra.height());
+    QApplication::processEvents();
+    const TwipRect outer = w.OuterTwips();
+    EXPECT_EQ(w.Layout(), FormResize(outer.Width, outer.Height, 930, DesignedLayout()));
+    const TwipRect single = w.Layout().wbSinglePage;
+    EXPECT_EQ(w.PageView(View::SinglePage).geometry(),
+              QRect(TwipsToPixels(single.Left, w.logicalDpiX()),
+                    TwipsToPixels(single.Top, w.logicalDpiY()),
+                    TwipsToPixels(single.Width, w.logicalDpiX()),
+                    TwipsToPixels(single.Height, w.logicalDpiY())));
+
+    QFile::remove(exeDir_.path() + "/support.dat");
+    window_ = std::make_unique<frmMain>(
+        ReaderServices{*store_, process_, boxes_, prompt_, clipboard_, shell_, menu_});
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(window_->Start());
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("support.dat"), std::string::npos);
+    ASSERT_EQ(boxes_.errors.size(), 1u);
+    EXPECT_EQ(boxes_.errors[0].title, "Tamrit Pagora 1.1");
+    window_->close();
+    EXPECT_EQ(Stored("WindowState", "State"), "<absent>");
+}
+
+}  // namespace
+}  // namespace pagora::testing

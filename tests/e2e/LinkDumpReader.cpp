@@ -1,0 +1,81 @@
+// The reader as end-to-end checks run it: every page view that shows a new document or new link
+// colours prints its links to stdout once painted, one line per link that lies in view,
+//   pagora-link <view> <page key> <target> <screen x> <screen y> <colour or "none">
+// where the point is on a character of the link's own text, and a closing line
+//   pagora-links-end <view> <page key>
+// The checks click these points and read the colours.
+#include <QEvent>
+#include <QTimer>
+#include <cstdio>
+#include <map>
+
+#include "app/frmMain.h"
+#include "platform/BrowserControl.h"
+
+namespace {
+
+class LinkDump : public QObject {
+  public:
+    explicit LinkDump(QObject* parent) : QObject(parent) {}
+
+    void Watch(pagora::BrowserControl& view) { view.viewport()->installEventFilter(this); }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            if (auto* view = qobject_cast<pagora::BrowserControl*>(watched->parent())) {
+                // After the paint, so the layout is settled.
+                QTimer::singleShot(0, this, [this, view] { Dump(*view); });
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    void Dump(pagora::BrowserControl& view) {
+        if (!view.isVisible()) {
+            return;
+        }
+        const QString key = view.Tag.isEmpty() ? QStringLiteral("-") : view.Tag;
+        QString lines;
+        const auto anchors = view.Anchors();
+        for (size_t i = 0; i < anchors.size(); ++i) {
+            const std::vector<int> own = view.OwnCharacters(anchors[i]);
+            if (own.empty()) {
+                continue;
+            }
+            const QPoint at = view.PositionOfCharacter(own[own.size() / 2]);
+            if (!view.viewport()->rect().contains(at)) {
+                continue;
+            }
+            const QPoint onScreen = view.viewport()->mapToGlobal(at);
+            const QColor colour = view.AnchorColor(i);
+            lines += QStringLiteral("pagora-link %1 %2 %3 %4 %5 %6\n")
+                         .arg(view.Name(), key, anchors[i].target)
+                         .arg(onScreen.x())
+                         .arg(onScreen.y())
+                         .arg(colour.isValid() ? colour.name() : QStringLiteral("none"));
+        }
+        QString& last = lastDump_[view.Name()];
+        if (lines == last) {
+            return;
+        }
+        last = lines;
+        lines += QStringLiteral("pagora-links-end %1 %2\n").arg(view.Name(), key);
+        std::fputs(lines.toUtf8().constData(), stdout);
+        std::fflush(stdout);
+    }
+
+    std::map<QString, QString> lastDump_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return pagora::RunReader(argc, argv, [](pagora::frmMain& window) {
+        auto* dump = new LinkDump(&window);
+        for (pagora::View view : pagora::kAllViews) {
+            dump->Watch(window.PageView(view));
+        }
+    });
+}

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QObject>
+#include <QUrl>
+#include <vector>
+
+#include "platform/QtClipboard.h"
+#include "platform/QtShell.h"
+#include "reader/ProductInfo.h"
+
+namespace pagora {
+namespace {
+
+TEST(QtClipboardTest, SetTextReplacesTheClipboardWithPlainText) {
+    QClipboard* system = QGuiApplication::clipboard();
+    auto* rich = new QMimeData;
+    rich->setHtml(QStringLiteral("<b>earlier</b>"));
+    rich->setText(QStringLiteral("earlier"));
+    system->setMimeData(rich, QClipboard::Clipboard);
+
+    QtClipboard clipboard;
+    clipboard.Clear();
+    clipboard.Clear();
+    clipboard.SetText(QStringLiteral("2:255"));
+
+    EXPECT_EQ(clipboard.Text(), QStringLiteral("2:255"));
+    EXPECT_EQ(system->text(QClipboard::Clipboard), QStringLiteral("2:255"));
+    const QMimeData* held = system->mimeData(QClipboard::Clipboard);
+    ASSERT_NE(held, nullptr);
+    EXPECT_FALSE(held->hasHtml());
+    EXPECT_EQ(held->text(), QStringLiteral("2:255"));
+}
+
+TEST(QtClipboardTest, RoundTripsAnyTextAndClears) {
+    QtClipboard clipboard;
+    for (const QString& text :
+         {QStringLiteral("114:6"), QStringLiteral("2:255"),
+          QString::fromUtf8(
+              "\u0628\u0650\u0633\u0652\u0645\u0650 \u0627\u0644\u0644\u0651\u064e\u0647\u0650"),
+          QStringLiteral("line one\r\nline two")}) {
+        clipboard.SetText(text);
+        EXPECT_EQ(clipboard.Text(), text);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), text);
+    }
+    clipboard.SetText(QStringLiteral("1:1"));
+    clipboard.SetText(QStringLiteral("1:1"));
+    EXPECT_EQ(clipboard.Text(), QStringLiteral("1:1"));
+    clipboard.Clear();
+    EXPECT_TRUE(clipboard.Text().isEmpty());
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty());
+}
+
+// Stands in for the desktop's browser: QDesktopServices hands matching URLs to it.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+  public:
+    std::vector<QUrl> opened;
+  public slots:
+    void Open(const QUrl& url) { opened.push_back(url); }
+};
+
+class QtShellTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* scheme : {"http", "https", "file"}) {
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &catcher_, "Open");
+        }
+    }
+    void TearDown() override {
+        for (const char* scheme : {"http", "https", "file"}) {
+            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+        }
+    }
+    UrlCatcher catcher_;
+    QtShell shell_;
+};
+
+TEST_F(QtShellTest, OpensTheWebPageWithTheDefaultHandler) {
+    EXPECT_TRUE(shell_.OpenLink(WebPageLink()));
+    ASSERT_EQ(catcher_.opened.size(), 1u);
+    EXPECT_EQ(catcher_.opened[0].toString(), WebPageLink());
+}
+
+TEST_F(QtShellTest, ReadsLinksAsTypedByAUser) {
+    EXPECT_TRUE(shell_.OpenLink(QStringLiteral("www.tamrit.com")));
+    EXPECT_TRUE(shell_.OpenLink(QStringLiteral("  https://www.tamrit.com/a b.htm ")));
+    EXPECT_TRUE(shell_.OpenLink(QStringLiteral("/tmp/some document.pdf")));
+    ASSERT_EQ(catcher_.opened.size(), 3u);
+    EXPECT_EQ(catcher_.opened[0], QUrl(QStringLiteral("http://www.tamrit.com")));
+    EXPECT_EQ(catcher_.opened[1].path(), QStringLiteral("/a b.htm"));
+    EXPECT_EQ(catcher_.opened[2], QUrl::fromLocalFile(QStringLiteral("/tmp/some document.pdf")));
+}
+
+TEST_F(QtShellTest, EmptyLinksOpenNothing) {
+    EXPECT_FALSE(shell_.OpenLink(QString()));
+    EXPECT_FALSE(shell_.OpenLink(QStringLiteral(" \t\r\n")));
+    EXPECT_TRUE(catcher_.opened.empty());
+}
+
+}  // namespace
+}  // namespace pagora
+
+#include "QtServicesTest.moc"

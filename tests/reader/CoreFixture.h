@@ -1,0 +1,92 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "platform/SettingsStore.h"
+#include "reader/ReaderCore.h"
+#include "tests/support/ReaderDoubles.h"
+#include "tests/support/SmallBook.h"
+
+namespace pagora::testing {
+
+// A reader core over the small made-up book: its archives, the temporary folder and the
+// settings each in a temporary folder of their own, and doubles for everything it asks.
+class CoreTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(exeDir_.isValid() && tmpDir_.isValid() && configDir_.isValid());
+        process_.folder = exeDir_.path();
+        book_.WriteSupport(exeDir_.path());
+        book_.WritePages(exeDir_.path());
+        store_ = std::make_unique<IniSettingsStore>(configDir_.path());
+    }
+
+    std::unique_ptr<ReaderCore> NewCore() {
+        return std::make_unique<ReaderCore>(
+            screen_, ReaderServices{*store_, process_, boxes_, prompt_, clipboard_, shell_, menu_});
+    }
+
+    // Runs the start-up steps; false (and the error in `startError_`) when one fails.
+    bool TryStart() {
+        screen_ = RecordingScreen();
+        core_ = NewCore();
+        try {
+            core_->SetUpWorkingFolder(TempEnvironment{tmpDir_.path().toStdString(), std::nullopt});
+            core_->UnpackSupportFiles();
+            core_->ReadSettings();
+            core_->ShowFirstPage();
+            return true;
+        } catch (const std::exception& error) {
+            startError_ = QString::fromStdString(error.what());
+            core_->AbandonStart();
+            return false;
+        }
+    }
+    ReaderCore& Start() {
+        EXPECT_TRUE(TryStart()) << startError_.toStdString();
+        return *core_;
+    }
+    // Shut-down as the window runs it, in the given window state.
+    void Close(int windowState = kStateNormal, TwipRect outer = {1500, 900, 9000, 7000}) {
+        core_->SaveSettings(windowState, outer);
+        core_->RemoveFrameImagesIfLast();
+    }
+
+    QString Stored(SettingKey key, const QString& app = QStringLiteral("pagora")) {
+        return store_->GetSetting(app, QString::fromLatin1(key.section),
+                                  QString::fromLatin1(key.key), QStringLiteral("<absent>"));
+    }
+    void Store(SettingKey key, const QString& value,
+               const QString& app = QStringLiteral("pagora")) {
+        store_->SaveSetting(app, QString::fromLatin1(key.section), QString::fromLatin1(key.key),
+                            value);
+    }
+    QString WorkingFolderPath() const { return QString::fromStdString(WorkingFolder()); }
+    QStringList WorkingFiles() const {
+        return QDir(WorkingFolderPath())
+            .entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    }
+    const RecordingScreen::ViewState& Shown(View view) { return screen_.views[view]; }
+
+    SmallBook book_;
+    QTemporaryDir exeDir_;
+    QTemporaryDir tmpDir_;
+    QTemporaryDir configDir_;
+    FakeProcessFacts process_;
+    RecordingMessageBoxes boxes_;
+    ScriptedPrompt prompt_;
+    RecordingClipboard clipboard_;
+    RecordingShell shell_;
+    std::shared_ptr<AnsweringPopupMenu> menu_ = std::make_shared<AnsweringPopupMenu>();
+    std::unique_ptr<IniSettingsStore> store_;
+    RecordingScreen screen_;
+    std::unique_ptr<ReaderCore> core_;
+    QString startError_;
+};
+
+}  // namespace pagora::testing

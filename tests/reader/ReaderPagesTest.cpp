@@ -1,0 +1,237 @@
+// What the reader core shows: the pages of each mode, the page commands, prompts, keys and menus.
+#include "reader/PageDocument.h"
+#include "tests/reader/CoreFixture.h"
+
+namespace pagora::testing {
+namespace {
+
+class PagesTest : public CoreTest {
+  protected:
+    // Started at `page` in `mode`.
+    ReaderCore& StartAt(int page, PageMode mode) {
+        Store(setting::kPageNo, QString::number(page));
+        Store(setting::kPageMode, mode == PageMode::Single ? "1" : "2");
+        return Start();
+    }
+    QString PageKey(View view) { return Shown(view).pageKey; }
+};
+
+TEST_F(PagesTest, ASpreadShowsTheOddPageOnTheRightAndReadsLeftPageFirst) {
+    ReaderCore& core = StartAt(1, PageMode::Double);
+    EXPECT_EQ(PageKey(View::PageOne), "001");
+    EXPECT_EQ(PageKey(View::PageTwo), "002");
+    EXPECT_EQ(screen_.captions,
+              (Captions{"2 1", "35", core.SurasInPage(2), core.SurasInPage(1), true}));
+    core.LoadQuranPage(604);
+    EXPECT_EQ(PageKey(View::PageOne), "603");
+    EXPECT_EQ(PageKey(View::PageTwo), "604");
+    EXPECT_EQ(screen_.captions.pageNumber, "604 603");
+    EXPECT_EQ(core.CurrentPage(), 603);
+}
+
+TEST_F(PagesTest, SinglePageModeLeavesTheCurrentPageToTheCaller) {
+    ReaderCore& core = StartAt(5, PageMode::Single);
+    core.LoadQuranPage(17);
+    EXPECT_EQ(PageKey(View::SinglePage), "017");
+    EXPECT_EQ(screen_.captions, (Captions{"17", "35", core.SurasInPage(17), QString(), false}));
+    EXPECT_EQ(core.CurrentPage(), 5);
+}
+
+TEST_F(PagesTest, ModeCommandsShowTheCurrentPageAndAnEvenPageJoinsItsSpread) {
+    ReaderCore& core = StartAt(44, PageMode::Single);
+    core.SetPageMode(PageMode::Double);
+    EXPECT_EQ(screen_.mode, PageMode::Double);
+    EXPECT_EQ(PageKey(View::PageOne), "043");
+    EXPECT_EQ(core.CurrentPage(), 43);
+    core.SetPageMode(PageMode::Double);
+    EXPECT_EQ(core.CurrentPage(), 43);
+    core.SetPageMode(PageMode::Single);
+    EXPECT_EQ(screen_.mode, PageMode::Single);
+    EXPECT_EQ(PageKey(View::SinglePage), "043");
+}
+
+TEST_F(PagesTest, PageDocumentIsBuiltFromTheArchiveText) {
+    ReaderCore& core = StartAt(45, PageMode::Single);
+    const QString text = AddBookMarkLinks(book_.pages.at(45));
+    EXPECT_EQ(core.PageCache(View::SinglePage), text);
+    EXPECT_EQ(Shown(View::SinglePage).document,
+              BuildPageDocument(text, 45, SmallBook::Marker(), core.Index().pageFrame, 35));
+    EXPECT_EQ(core.Document(View::SinglePage), Shown(View::SinglePage).document);
+}
+
+TEST_F(PagesTest, AShownPageIsRebuiltFromItsTextWithoutFetchingItAgain) {
+    ReaderCore& core = StartAt(45, PageMode::Single);
+    for (int d = 0; d < 10; ++d) {
+        QFile::remove(exeDir_.path() + QStringLiteral("/order%1.dat").arg(d));
+    }
+    core.IncreaseTextSize();
+    EXPECT_EQ(PageKey(View::SinglePage), "045");
+    EXPECT_TRUE(Shown(View::SinglePage).document.contains("font-size: 36px"));
+    EXPECT_EQ(screen_.captions.textSize, "36");
+}
+
+TEST_F(PagesTest, PagesOutsideTheBookChangeNothing) {
+    ReaderCore& core = StartAt(45, PageMode::Single);
+    const int writes = Shown(View::SinglePage).writes;
+    core.LoadPage(View::SinglePage, 0);
+    core.LoadPage(View::SinglePage, 605);
+    EXPECT_EQ(Shown(View::SinglePage).writes, writes);
+    EXPECT_EQ(core.Tag(View::SinglePage), "045");
+}
+
+TEST_F(PagesTest, AnUnreadablePageShowsWhyClaimsNothingAndTheReaderGoesOn) {
+    ReaderCore& core = StartAt(46, PageMode::Single);
+    QFile::remove(exeDir_.path() + "/order7.dat");
+    ::testing::internal::CaptureStderr();
+    core.NextPage();
+    const std::string printed = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(Shown(View::SinglePage).document.contains("Page 47 cannot be shown"));
+    EXPECT_TRUE(Shown(View::SinglePage).document.contains("order7.dat"));
+    EXPECT_EQ(core.Tag(View::SinglePage), "");
+    EXPECT_EQ(core.PageCache(View::SinglePage), "");
+    EXPECT_NE(printed.find("page 47"), std::string::npos) << printed;
+    core.NextPage();
+    EXPECT_EQ(core.Tag(View::SinglePage), "048");
+}
+
+TEST_F(PagesTest, NextAndPreviousStopAtTheEndsOfTheBook) {
+    ReaderCore& single = StartAt(603, PageMode::Single);
+    single.NextPage();
+    EXPECT_EQ(single.CurrentPage(), 604);
+    single.NextPage();
+    EXPECT_EQ(single.CurrentPage(), 604);
+    prompt_.answers = {"2"};
+    single.AskForPage();
+    single.PreviousPage();
+    single.PreviousPage();
+    EXPECT_EQ(single.CurrentPage(), 1);
+    EXPECT_EQ(PageKey(View::SinglePage), "001");
+
+    ReaderCore& spreads = StartAt(601, PageMode::Double);
+    spreads.NextPage();
+    EXPECT_EQ(screen_.captions.pageNumber, "604 603");
+    spreads.NextPage();
+    EXPECT_EQ(spreads.CurrentPage(), 603);
+    spreads.LoadQuranPage(3);
+    spreads.PreviousPage();
+    EXPECT_EQ(screen_.captions.pageNumber, "2 1");
+    spreads.PreviousPage();
+    EXPECT_EQ(spreads.CurrentPage(), 1);
+}
+
+TEST_F(PagesTest, PagePromptTakesTheLeadingNumberAndIgnoresTheRest) {
+    ReaderCore& core = StartAt(100, PageMode::Single);
+    const std::pair<const char*, int> answers[] = {
+        {"12abc", 12}, {"0", 12},   {"605", 12}, {"abc", 12},    {"   ", 12}, {"", 12},
+        {"604.4", 12}, {"0.6", 12}, {"2.5", 2},  {"603.5", 604}, {" 45 ", 45}};
+    for (const auto& [answer, page] : answers) {
+        prompt_.answers = {answer};
+        core.AskForPage();
+        EXPECT_EQ(core.CurrentPage(), page) << answer;
+    }
+    ASSERT_FALSE(prompt_.asked.empty());
+    EXPECT_EQ(prompt_.asked[0].prompt, "Enter page number (1 to 604)");
+    EXPECT_EQ(prompt_.asked[0].title, "Enter Page Number");
+    EXPECT_EQ(prompt_.asked[0].defaultText, "100");
+    EXPECT_EQ(prompt_.asked.back().defaultText, "604");
+}
+
+TEST_F(PagesTest, PagePromptInDoublePageModeShowsTheSpreadHoldingThePage) {
+    ReaderCore& core = StartAt(1, PageMode::Double);
+    for (const char* answer : {"45", "46"}) {
+        prompt_.answers = {answer};
+        core.AskForPage();
+        EXPECT_EQ(screen_.captions.pageNumber, "46 45") << answer;
+        EXPECT_EQ(core.CurrentPage(), 45);
+    }
+}
+
+TEST_F(PagesTest, TextSizeIsTenToTwoHundredFromThePromptAndTheButtons) {
+    ReaderCore& core = StartAt(10, PageMode::Single);
+    const std::pair<const char*, int> answers[] = {{"9", 35},    {"201", 35},  {"x", 35},
+                                                   {"200", 200}, {"10.4", 10}, {"199.5", 200}};
+    for (const auto& [answer, size] : answers) {
+        prompt_.answers = {answer};
+        core.AskForTextSize();
+        EXPECT_EQ(core.TextSize(), size) << answer;
+    }
+    EXPECT_EQ(prompt_.asked[0].prompt, "Enter text size (10 to 200)");
+    EXPECT_EQ(prompt_.asked[0].title, "Enter text size");
+    EXPECT_EQ(prompt_.asked[0].defaultText, "35");
+    core.IncreaseTextSize();
+    EXPECT_EQ(core.TextSize(), 200);
+    core.DecreaseTextSize();
+    EXPECT_EQ(screen_.captions.textSize, "199");
+    prompt_.answers = {"10"};
+    core.AskForTextSize();
+    core.DecreaseTextSize();
+    EXPECT_EQ(core.TextSize(), 10);
+    core.IncreaseTextSize();
+    EXPECT_TRUE(Shown(View::SinglePage).document.contains("font-size: 11px"));
+}
+
+TEST_F(PagesTest, ZAndXTurnPagesWithAnyShiftStateAndOtherKeysDoNothing) {
+    ReaderCore& core = StartAt(100, PageMode::Single);
+    for (int shift : {0, 1, 2, 4}) {
+        core.KeyDown(90, shift);
+    }
+    EXPECT_EQ(core.CurrentPage(), 104);
+    core.KeyDown(88, 1);
+    EXPECT_EQ(core.CurrentPage(), 103);
+    for (int other : {38, 40, 37, 39, 32, 89, 0}) {
+        core.KeyDown(other, 0);
+    }
+    EXPECT_EQ(core.CurrentPage(), 103);
+}
+
+TEST_F(PagesTest, SuraMenuListsTheNamesAndShowsTheChosenSurasFirstPage) {
+    ReaderCore& core = StartAt(300, PageMode::Single);
+    menu_->choose = {"Sura 1 - 25", "Sura-1"};
+    core.ChooseSura(0);
+    EXPECT_EQ(core.CurrentPage(), 1);
+    ASSERT_EQ(menu_->shown.size(), 1u);
+    EXPECT_EQ(menu_->shown[0],
+              (std::vector<std::string>{"Sura 1 - 25", "Sura 26 - 50", "Sura 51 - 75",
+                                        "Sura 76 - 100", "Sura 101 - 114"}));
+    menu_->choose = {"Sura 101 - 114", "Sura-114"};
+    core.ChooseSura(0);
+    EXPECT_EQ(core.CurrentPage(), book_.quranPageIndex.split("\r\n")[113].toInt());
+    menu_->choose = {};  // dismissed
+    core.ChooseSura(0);
+    EXPECT_EQ(core.CurrentPage(), book_.quranPageIndex.split("\r\n")[113].toInt());
+}
+
+TEST_F(PagesTest, ASuraStartingOnAnEvenPageIsShownWithItsSpread) {
+    // Sura 4 of the small book starts on page 17 and sura 5 on page 22.
+    ReaderCore& core = StartAt(300, PageMode::Double);
+    menu_->choose = {"Sura 1 - 25", "Sura-5"};
+    core.ChooseSura(0);
+    EXPECT_EQ(screen_.captions.pageNumber, "22 21");
+    EXPECT_EQ(core.CurrentPage(), 21);
+}
+
+TEST_F(PagesTest, JuzMenuShowsTheChosenJuzsFirstPage) {
+    ReaderCore& core = StartAt(300, PageMode::Single);
+    menu_->choose = {"Juz 21 - 30", "30"};
+    core.ChooseJuz(0);
+    EXPECT_EQ(core.CurrentPage(), 581);
+    EXPECT_EQ(menu_->shown[0],
+              (std::vector<std::string>{"Juz 1 - 10", "Juz 11 - 20", "Juz 21 - 30"}));
+}
+
+TEST_F(PagesTest, AStartTableEntryThatIsNoPageIsNotShown) {
+    QStringList juz = book_.juzPageIndex.split("\r\n");
+    juz[1] = "abc";
+    juz[2] = "605";
+    book_.juzPageIndex = juz.join("\r\n");
+    book_.WriteSupport(exeDir_.path());
+    ReaderCore& core = StartAt(300, PageMode::Single);
+    for (const char* entry : {"2", "3"}) {
+        menu_->choose = {"Juz 1 - 10", entry};
+        core.ChooseJuz(0);
+        EXPECT_EQ(core.CurrentPage(), 300) << entry;
+    }
+}
+
+}  // namespace
+}  // namespace pagora::testing

@@ -1,0 +1,204 @@
+#pragma once
+
+#include <QRegularExpression>
+#include <QString>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <QAction>
+#include <QMenu>
+#include "platform/Clipboard.h"
+#include "platform/Dialogs.h"
+#include "platform/InputPrompt.h"
+#include "platform/ProcessFacts.h"
+#include "platform/QtPopupMenu.h"
+#include "platform/Shell.h"
+#include "reader/ReaderScreen.h"
+
+// Readable failure messages for Qt texts.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace pagora::testing {
+
+class FakeProcessFacts : public ProcessFacts {
+  public:
+    QString folder;
+    QString name = QStringLiteral("pagora");
+    QString commandLine;
+    bool otherWasRunning = false;
+    bool lastRunning = true;
+    QString trackedFolder;
+
+    QString ExecutableFolder() const override { return folder; }
+    QString ExecutableName() const override { return name; }
+    QString CommandLineText() const override { return commandLine; }
+    void StartInstanceTracking(const QString& lockFolder) override { trackedFolder = lockFolder; }
+    bool OtherInstanceWasRunning() const override { return otherWasRunning; }
+    bool IsLastRunningInstance() override { return lastRunning; }
+};
+
+class RecordingMessageBoxes : public MessageBoxes {
+  public:
+    struct Box {
+        QString text;
+        QString title;
+    };
+    std::vector<Box> errors;
+    std::vector<Box> informations;
+    void ShowInformation(const QString& text, const QString& title) override {
+        informations.push_back({text, title});
+    }
+    void ShowError(const QString& text, const QString& title) override {
+        errors.push_back({text, title});
+    }
+};
+
+// Answers prompts from a queue (a cancelled prompt when it runs dry) and records what it asked.
+class ScriptedPrompt : public InputPrompt {
+  public:
+    struct Asked {
+        QString prompt;
+        QString title;
+        QString defaultText;
+    };
+    std::deque<QString> answers;
+    std::vector<Asked> asked;
+    QString InputBox(const QString& prompt, const QString& title,
+                     const QString& defaultText) override {
+        asked.push_back({prompt, title, defaultText});
+        if (answers.empty()) {
+            return {};
+        }
+        QString answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+// Logs each call ("clear", "set:<text>"); with `failing` every call throws after logging.
+class RecordingClipboard : public Clipboard {
+  public:
+    std::vector<QString> calls;
+    QString text;
+    bool failing = false;
+    void Clear() override {
+        Log(QStringLiteral("clear"));
+        text.clear();
+    }
+    void SetText(const QString& value) override {
+        Log(QStringLiteral("set:") + value);
+        text = value;
+    }
+    QString Text() const override { return text; }
+
+  private:
+    void Log(const QString& call) {
+        calls.push_back(call);
+        if (failing) {
+            throw std::runtime_error("the clipboard is held by another program");
+        }
+    }
+};
+
+class RecordingShell : public Shell {
+  public:
+    std::vector<QString> opened;
+    bool failing = false;
+    bool OpenLink(const QString& link) override {
+        opened.push_back(link);
+        if (failing) {
+            throw std::runtime_error("no handler");
+        }
+        return true;
+    }
+};
+
+// The real popup-menu service, whose showing picks the entry at a path of captions (or dismisses
+// the menu when the path is empty or names no entry). Needs the application object.
+class AnsweringPopupMenu : public QtPopupMenu {
+  public:
+    std::vector<std::string> choose;
+    std::vector<std::vector<std::string>> shown;  // the top-level captions of each menu shown
+    std::int32_t TrackPopupMenuEx(MenuHandle menu, std::uint32_t, std::int32_t, std::int32_t,
+                                  WindowHandle) override {
+        const std::unique_ptr<QMenu> built = BuildQMenu(menu);
+        std::vector<std::string> top;
+        for (const QAction* action : built->actions()) {
+            top.push_back(action->text().toStdString());
+        }
+        shown.push_back(top);
+        const QMenu* level = built.get();
+        for (const std::string& caption : choose) {
+            const QAction* found = nullptr;
+            for (const QAction* action : level->actions()) {
+                found = action->text().toStdString() == caption ? action : found;
+            }
+            if (found == nullptr) {
+                return 0;
+            }
+            if (found->menu() == nullptr) {
+                return found->data().toInt();
+            }
+            level = found->menu();
+        }
+        return 0;
+    }
+};
+
+// Records what the reader shows. Number links are painted as the page view does: by the item
+// text after "#num" in each link target of the document.
+class RecordingScreen : public ReaderScreen {
+  public:
+    struct ViewState {
+        QString pageKey;
+        QString document;
+        int writes = 0;
+        std::map<QString, QString> colours;  // number-link item -> "red" / "blue"
+    };
+    std::map<View, ViewState> views;
+    std::optional<PageMode> mode;
+    Captions captions;
+
+    void WriteDocument(View view, const QString& pageKey, const QString& document) override {
+        ViewState& state = views[view];
+        state.pageKey = pageKey;
+        state.document = document;
+        state.colours.clear();
+        ++state.writes;
+    }
+    bool PaintNumberLinks(View view, const QString& item) override {
+        static const QRegularExpression link(QStringLiteral("href=\"#num([^\"]*)\""));
+        ViewState& state = views[view];
+        bool matched = false;
+        for (auto it = link.globalMatch(state.document); it.hasNext();) {
+            const QString anchor = it.next().captured(1);
+            state.colours[anchor] = anchor == item ? QStringLiteral("red") : QStringLiteral("blue");
+            matched = matched || anchor == item;
+        }
+        return matched;
+    }
+    void ShowMode(PageMode shown) override { mode = shown; }
+    void ShowCaptions(const Captions& shown) override { captions = shown; }
+
+    // The number links of `view` painted red.
+    std::vector<QString> Red(View view) {
+        std::vector<QString> red;
+        for (const auto& [item, colour] : views[view].colours) {
+            if (colour == QStringLiteral("red")) {
+                red.push_back(item);
+            }
+        }
+        return red;
+    }
+};
+
+}  // namespace pagora::testing

@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QIcon>
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
+#include <functional>
+#include <limits>
+
+#include "window/frmAbout.h"
+
+namespace pagora {
+namespace {
+
+const char kDescription[] =
+    "Tamrit Pagora is developed to display Quran in page wise format. The Quran data used in this "
+    "software is taken from King Fahd Complex for the Printing of Holy Qur'an website. ";
+
+template <typename T>
+T* Control(const frmAbout& box, const char* name) {
+    T* control = box.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(control, nullptr) << name;
+    return control;
+}
+
+QIcon SolidIcon(const QColor& color) {
+    QPixmap pixmap(64, 64);
+    pixmap.fill(color);
+    return QIcon(pixmap);
+}
+
+struct Texts {
+    QString caption, title, version, description, ok;
+    bool operator==(const Texts&) const = default;
+};
+
+Texts TextsOf(const frmAbout& box) {
+    Texts texts;
+    texts.caption = box.windowTitle();
+    if (auto* label = Control<QLabel>(box, "lblTitle"))
+        texts.title = label->text();
+    if (auto* label = Control<QLabel>(box, "lblVersion"))
+        texts.version = label->text();
+    if (auto* label = Control<QLabel>(box, "lblDescription"))
+        texts.description = label->text();
+    if (auto* button = Control<QPushButton>(box, "cmdOK"))
+        texts.ok = button->text();
+    return texts;
+}
+
+// Shows `box` modally and lets `close` act on it once the modal loop runs. Returns exec()'s
+// result, or -1 when the box was still open two seconds later (it is then closed by force).
+int RunModal(frmAbout& box, const std::function<void()>& close) {
+    bool forced = false;
+    QTimer::singleShot(0, &box, [&] {
+        EXPECT_TRUE(box.isVisible());
+        EXPECT_EQ(QApplication::activeModalWidget(), &box);
+        close();
+    });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, &box, [&] {
+        forced = true;
+        box.done(QDialog::Rejected);
+    });
+    guard.start(2000);
+    const int result = box.exec();
+    return forced ? -1 : result;
+}
+
+TEST(AboutBoxTest, EachShowingLoadsTheSameTextsAndEnterEscapeOrOkCloseIt) {
+    const struct {
+        const char* how;
+        std::function<void(frmAbout&)> act;
+    } ways[] = {
+        {"Return", [](frmAbout& box) { QTest::keyClick(&box, Qt::Key_Return); }},
+        {"Escape", [](frmAbout& box) { QTest::keyClick(&box, Qt::Key_Escape); }},
+        {"click on OK",
+         [](frmAbout& box) {
+             QTest::mouseClick(box.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+         }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.how);
+        frmAbout box{SolidIcon(Qt::red)};
+        const Texts texts = TextsOf(box);
+        EXPECT_EQ(texts, (Texts{"About Tamrit Pagora", "Tamrit Pagora",
+                                QStringLiteral("Version ") + QStringLiteral(PAGORA_PROJECT_VERSION),
+                                QString::fromLatin1(kDescription), "OK"}));
+        EXPECT_TRUE(box.findChild<QPushButton*>("cmdOK")->isDefault());
+        EXPECT_EQ(RunModal(box, [&] { way.act(box); }), QDialog::Accepted);
+        EXPECT_FALSE(box.isVisible());
+    }
+    frmAbout box{QIcon()};
+    EXPECT_EQ(RunModal(box,
+                       [&] {
+                           QTest::keyClick(&box, Qt::Key_A);
+                           QTest::keyClick(&box, Qt::Key_Escape, Qt::ShiftModifier);
+                       }),
+              -1);
+}
+
+struct Px {
+    int x, y, w, h;
+};
+
+void ExpectGeometry(const frmAbout& box, const char* name, Px at96, int scale) {
+    auto* widget = Control<QWidget>(box, name);
+    ASSERT_NE(widget, nullptr);
+    EXPECT_EQ(widget->geometry(),
+              QRect(at96.x * scale, at96.y * scale, at96.w * scale, at96.h * scale))
+        << name;
+}
+
+TEST(AboutBoxTest, DesignIsConvertedAtTheGivenDpi) {
+    // At 96 DPI a pixel is 15 twips; at 192, 7.5.
+    for (int scale : {1, 2}) {
+        SCOPED_TRACE(scale);
+        frmAbout box(QIcon(), 96.0 * scale);
+        EXPECT_EQ(box.Dpi(), 96.0 * scale);
+        EXPECT_EQ(box.size(), QSize(382 * scale, 207 * scale));
+        ExpectGeometry(box, "picIcon", {16, 16, 36, 36}, scale);
+        ExpectGeometry(box, "lblTitle", {70, 16, 259, 32}, scale);
+        ExpectGeometry(box, "lblVersion", {70, 52, 259, 15}, scale);
+        ExpectGeometry(box, "lblDescription", {70, 75, 259, 78}, scale);
+        ExpectGeometry(box, "cmdOK", {283, 175, 84, 23}, scale);
+
+        // The separator: grey from x 90 twips at 2445, white from 105 at 2460, to 5654.
+        auto* line = Control<QWidget>(box, "Line1");
+        ASSERT_NE(line, nullptr);
+        EXPECT_EQ(line->x(), 6 * scale);
+        EXPECT_EQ(line->y(), 163 * scale);
+        EXPECT_NEAR(line->geometry().right() + 1, 377 * scale, 1);
+        EXPECT_EQ(line->height(), scale + 1);
+        const QImage image = line->grab().toImage();
+        ASSERT_FALSE(image.isNull());
+        const double ratio = image.width() / double(line->width());
+        auto pixel = [&](int x, int y) {
+            return QColor(image.pixel(int(x * ratio), int(y * ratio))).rgb();
+        };
+        EXPECT_EQ(pixel(line->width() / 2, 0), QColor(0x80, 0x80, 0x80).rgb());
+        EXPECT_EQ(pixel(line->width() / 2, line->height() - 1), QColor(Qt::white).rgb());
+        EXPECT_EQ(pixel(0, line->height() - 1) == QColor(Qt::white).rgb(), false);
+    }
+}
+
+TEST(AboutBoxTest, WithoutAUsableDpiItTakesTheScreens) {
+    const double screenDpi = QGuiApplication::primaryScreen()->logicalDotsPerInch();
+    for (double dpi : {0.0, std::numeric_limits<double>::quiet_NaN(), 1e300}) {
+        SCOPED_TRACE(dpi);
+        frmAbout box(QIcon(), dpi);
+        EXPECT_EQ(box.Dpi(), screenDpi);
+        EXPECT_NEAR(box.width(), 5730 * screenDpi / 1440, 1);
+        EXPECT_NEAR(box.height(), 3105 * screenDpi / 1440, 1);
+    }
+}
+
+TEST(AboutBoxTest, FixedSizeCentredWithoutMinimiseOrMaximise) {
+    frmAbout box(QIcon(), 96);
+    EXPECT_EQ(box.minimumSize(), QSize(382, 207));
+    EXPECT_EQ(box.maximumSize(), QSize(382, 207));
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    box.resize(800, 500);
+    EXPECT_EQ(box.size(), QSize(382, 207));
+
+    const Qt::WindowFlags flags = box.windowFlags();
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowContextHelpButtonHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
+
+    const QPoint screenCentre = box.screen()->availableGeometry().center();
+    EXPECT_LE((box.frameGeometry().center() - screenCentre).manhattanLength(), 2)
+        << "frame " << box.frameGeometry().x() << "," << box.frameGeometry().y() << " "
+        << box.frameGeometry().width() << "x" << box.frameGeometry().height() << " screen "
+        << screenCentre.x() << "," << screenCentre.y();
+    box.close();
+}
+
+TEST(AboutBoxTest, ShowsTheMainWindowsIconOrAStockOne) {
+    {
+        frmAbout box(SolidIcon(Qt::red), 96);
+        auto* picture = Control<QLabel>(box, "picIcon");
+        ASSERT_NE(picture, nullptr);
+        const QImage image = picture->pixmap().toImage();
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(QColor(image.pixel(image.width() / 2, image.height() / 2)), QColor(Qt::red));
+        const QImage windowIcon = box.windowIcon().pixmap(16, 16).toImage();
+        EXPECT_EQ(QColor(windowIcon.pixel(8, 8)), QColor(Qt::red));
+    }
+    {
+        frmAbout box(QIcon(), 96);
+        EXPECT_FALSE(box.windowIcon().isNull());
+        auto* picture = Control<QLabel>(box, "picIcon");
+        ASSERT_NE(picture, nullptr);
+        EXPECT_FALSE(picture->pixmap().isNull());
+    }
+}
+
+}  // namespace
+}  // namespace pagora
