@@ -1,14 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QObject>
+#include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <vector>
 
 #include "platform/QtClipboard.h"
+#include "platform/QtInputPrompt.h"
 #include "platform/QtShell.h"
 #include "reader/ProductInfo.h"
 
@@ -99,6 +105,32 @@ TEST_F(QtShellTest, EmptyLinksOpenNothing) {
     EXPECT_FALSE(shell_.OpenLink(QString()));
     EXPECT_FALSE(shell_.OpenLink(QStringLiteral(" \t\r\n")));
     EXPECT_TRUE(catcher_.opened.empty());
+}
+
+// Types `keys` into the prompt once it is open and modal.
+void AnswerPrompt(const QString& keys, Qt::Key last, QString* shown) {
+    QTimer::singleShot(20, [=] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            AnswerPrompt(keys, last, shown);
+            return;
+        }
+        *shown = dialog->windowTitle() + "|" + dialog->labelText() + "|" + dialog->textValue();
+        auto* edit = dialog->findChild<QLineEdit*>();
+        edit->selectAll();
+        QTest::keyClicks(edit, keys);
+        QTest::keyClick(edit, last);
+    });
+}
+
+TEST(QtInputPromptTest, ModalPromptGivesTheTypedTextOrNothingWhenCancelled) {
+    QtInputPrompt prompt;
+    QString shown;
+    AnswerPrompt("45", Qt::Key_Return, &shown);
+    EXPECT_EQ(prompt.InputBox("Enter page number (1 to 604)", "Enter Page Number", "101"), "45");
+    EXPECT_EQ(shown, "Enter Page Number|Enter page number (1 to 604)|101");
+    AnswerPrompt("200", Qt::Key_Escape, &shown);
+    EXPECT_EQ(prompt.InputBox("Enter text size (10 to 200)", "Enter text size", "35"), "");
 }
 
 }  // namespace
