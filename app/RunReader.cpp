@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QSessionManager>
 #include <cstdio>
 #include <cstdlib>
 
@@ -7,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "platform/ProcessFacts.h"
 #include "platform/SettingsStore.h"
+#include "platform/TerminationSignals.h"
 
 namespace pagora {
 
@@ -43,6 +45,11 @@ int RunReader(int argc, char** argv, const std::function<void(frmMain&)>& prepar
     if (!window.Start()) {
         return 1;
     }
+    // The end of the session and termination signals close the reader as its close button does,
+    // so that the page reached and the window's place are kept.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager&) { window.SaveSettings(); });
+    TerminationSignals termination([] { QApplication::closeAllWindows(); });
     return QApplication::exec();
 }
 

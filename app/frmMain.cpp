@@ -1,6 +1,7 @@
 #include "app/frmMain.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -12,7 +13,10 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
-#include <cstdlib>
+#include <QScrollBar>
+#include <QTimer>
+#include <QWheelEvent>
+#include <QWindow>
 #include <iostream>
 
 #include "codec/Error.h"
@@ -40,15 +44,12 @@ const QString kTitle = QStringLiteral("Tamrit Pagora 1.1");
 constexpr float kDesignedClientWidth = 10545;
 constexpr float kDesignedClientHeight = 8220;
 
-QRect PixelRect(const TwipRect& r, double dpiX, double dpiY) {
-    return QRect(TwipsToPixels(r.Left, dpiX), TwipsToPixels(r.Top, dpiY),
-                 TwipsToPixels(r.Width, dpiX), TwipsToPixels(r.Height, dpiY));
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption) {
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QString& accessibleName) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setFocusPolicy(Qt::TabFocus);
+    button->setAccessibleName(accessibleName);
     return button;
 }
 
@@ -58,10 +59,20 @@ QGroupBox* MakeFrame(QWidget* parent, const char* name, const QString& caption) 
     return frame;
 }
 
-// Hands the window's command keys to Form_KeyDown, wherever in the window they were pressed.
-// Watches the window itself, which sees the keys its buttons and frames pass on, and the page
-// views, so that a view can never keep Z or X for itself; the views keep every other key for
-// scrolling.
+// The page view that holds `object`, if any.
+BrowserControl* PageViewOf(QObject* object) {
+    for (; object != nullptr; object = object->parent()) {
+        if (auto* view = qobject_cast<BrowserControl*>(object)) {
+            return view;
+        }
+    }
+    return nullptr;
+}
+
+// Hands the window's command keys to the reader, wherever in the window they were pressed: the
+// window sees the keys its buttons and frames pass on, and the page views are watched so that a
+// view never keeps a page key for itself while it has nothing left to scroll. Ctrl with the
+// mouse wheel over a page changes the text size instead of zooming the view.
 class CommandKeys : public QObject {
   public:
     explicit CommandKeys(frmMain& window) : QObject(&window), window_(window) {}
@@ -70,9 +81,17 @@ class CommandKeys : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::KeyPress) {
             const auto* key = static_cast<QKeyEvent*>(event);
-            const int code = VirtualKeyCode(key->key());
-            if (IsCommandKey(code)) {
-                window_.Form_KeyDown(code, ShiftState(key->modifiers()));
+            if (window_.HandleKey(watched, key->key(), key->modifiers(), key->nativeScanCode())) {
+                return true;
+            }
+        } else if (event->type() == QEvent::Wheel) {
+            const auto* wheel = static_cast<QWheelEvent*>(event);
+            if (wheel->modifiers().testFlag(Qt::ControlModifier)) {
+                const int steps = wheel->angleDelta().y();
+                if (steps != 0) {
+                    window_.HandleKey(watched, steps > 0 ? Qt::Key_Equal : Qt::Key_Minus,
+                                      Qt::ControlModifier, 0);
+                }
                 return true;
             }
         }
@@ -82,6 +101,15 @@ class CommandKeys : public QObject {
   private:
     frmMain& window_;
 };
+
+// The names of the suras of one label, each cut to `width` pixels.
+QString ElidedLines(const QString& text, const QFontMetrics& metrics, int width) {
+    QStringList lines = text.split(QStringLiteral("\r\n"));
+    for (QString& line : lines) {
+        line = metrics.elidedText(line, Qt::ElideRight, width);
+    }
+    return lines.join(QStringLiteral("\r\n"));
+}
 
 }  // namespace
 
@@ -116,6 +144,16 @@ double frmMain::DpiY() const {
     return logicalDpiY() > 0 ? logicalDpiY() : 96.0;
 }
 
+QRect frmMain::PixelRect(const TwipRect& r) const {
+    return QRect(TwipsToPixels(r.Left, DpiX()), TwipsToPixels(r.Top, DpiY()),
+                 TwipsToPixels(r.Width, DpiX()), TwipsToPixels(r.Height, DpiY()));
+}
+
+TwipRect frmMain::TwipsOf(const QRect& r) const {
+    return TwipRect{PixelsToTwips(r.x(), DpiX()), PixelsToTwips(r.y(), DpiY()),
+                    PixelsToTwips(r.width(), DpiX()), PixelsToTwips(r.height(), DpiY())};
+}
+
 // ---------------------------------------------------------------- the controls
 
 void frmMain::BuildMenus() {
@@ -133,30 +171,46 @@ void frmMain::BuildMenus() {
         connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
         return action;
     };
-    QMenu* view = menu(nullptr, "mnuView", QStringLiteral("View"));
-    QMenu* pageMode = menu(view, "mnuPageMod", QStringLiteral("Page Mode"));
-    command(pageMode, "mnuSinglePage", QStringLiteral("Single Page"), &frmMain::mnuSinglePage);
-    command(pageMode, "mnuDoublePage", QStringLiteral("Double Page"), &frmMain::mnuDoublePage);
-    QMenu* bookmark = menu(nullptr, "mnuBookmark", QStringLiteral("Bookmark"));
+    QMenu* view = menu(nullptr, "mnuView", QStringLiteral("&View"));
+    QMenu* pageMode = menu(view, "mnuPageMod", QStringLiteral("&Page Mode"));
+    actSinglePage_ =
+        command(pageMode, "mnuSinglePage", QStringLiteral("&Single Page"), &frmMain::mnuSinglePage);
+    actDoublePage_ =
+        command(pageMode, "mnuDoublePage", QStringLiteral("&Double Page"), &frmMain::mnuDoublePage);
+    auto* modes = new QActionGroup(this);
+    for (QAction* mode : {actSinglePage_, actDoublePage_}) {
+        mode->setCheckable(true);
+        modes->addAction(mode);
+    }
+    actFullScreen_ =
+        command(view, "mnuFullScreen", QStringLiteral("&Full Screen"), &frmMain::ToggleFullScreen);
+    actFullScreen_->setCheckable(true);
+    actFullScreen_->setShortcut(QKeySequence(Qt::Key_F11));
+    QMenu* bookmark = menu(nullptr, "mnuBookmark", QStringLiteral("&Bookmark"));
     // The design's hint for this command is F2.
-    command(bookmark, "mnuGotoBookMark", QStringLiteral("Go to Bookmark"),
+    command(bookmark, "mnuGotoBookMark", QStringLiteral("&Go to Bookmark"),
             &frmMain::mnuGotoBookMark)
         ->setShortcut(QKeySequence(Qt::Key_F2));
-    command(bookmark, "mnuHowToSetBookMark", QStringLiteral("How To Set Bookmark"),
+    command(bookmark, "mnuHowToSetBookMark", QStringLiteral("&How To Set Bookmark"),
             &frmMain::mnuHowToSetBookMark);
-    QMenu* settings = menu(nullptr, "mnuSettings", QStringLiteral("Settings"));
-    command(settings, "mnuSettingTilora", QStringLiteral("How to recite verse"),
+    QMenu* settings = menu(nullptr, "mnuSettings", QStringLiteral("&Settings"));
+    command(settings, "mnuSettingTilora", QStringLiteral("How to &recite verse"),
             &frmMain::mnuSettingTilora);
-    QMenu* about = menu(nullptr, "mnuAbout", QStringLiteral("About"));
-    command(about, "mnuAboutPagora", QStringLiteral("About Pagora"), &frmMain::mnuAboutPagora);
-    command(about, "mnuAboutWebsite", QStringLiteral("Visit Website"), &frmMain::mnuAboutWebsite);
+    QMenu* about = menu(nullptr, "mnuAbout", QStringLiteral("&About"));
+    command(about, "mnuAboutPagora", QStringLiteral("&About Pagora"), &frmMain::mnuAboutPagora);
+    command(about, "mnuAboutWebsite", QStringLiteral("Visit &Website"), &frmMain::mnuAboutWebsite);
+
+    // Closes the window as its close button does (the settings are saved).
+    auto* quit = new QAction(this);
+    quit->setObjectName(QStringLiteral("actQuit"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    addAction(quit);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
 }
 
 void frmMain::BuildControls() {
-    const double dx = DpiX();
-    const double dy = DpiY();
-    auto place = [dx, dy](QWidget* w, float left, float top, float width, float height) {
-        w->setGeometry(PixelRect(TwipRect{left, top, width, height}, dx, dy));
+    auto place = [this](QWidget* w, float left, float top, float width, float height) {
+        w->setGeometry(PixelRect(TwipRect{left, top, width, height}));
     };
 
     auto* central = new QWidget(this);
@@ -170,9 +224,13 @@ void frmMain::BuildControls() {
     fraFooter_ = MakeFrame(central, "fraFooter", QString());
     QGroupBox* fraGoto = MakeFrame(fraFooter_, "fraGoto", QStringLiteral("Go To"));
     place(fraGoto, 5505, 150, 1875, 690);
-    cmdSelectJuz_ = MakeButton(fraGoto, "cmdSelectJuz", QStringLiteral("Juz"));
+    cmdSelectJuz_ =
+        MakeButton(fraGoto, "cmdSelectJuz", QStringLiteral("Juz"), QStringLiteral("Go to a juz"));
+    cmdSelectJuz_->setToolTip(QStringLiteral("Go to the first page of a juz"));
     place(cmdSelectJuz_, 1005, 240, 810, 345);
-    cmdSuraSelect_ = MakeButton(fraGoto, "cmdSuraSelect", QStringLiteral("Sura"));
+    cmdSuraSelect_ = MakeButton(fraGoto, "cmdSuraSelect", QStringLiteral("Sura"),
+                                QStringLiteral("Go to a sura"));
+    cmdSuraSelect_->setToolTip(QStringLiteral("Go to the first page of a sura"));
     place(cmdSuraSelect_, 120, 240, 810, 345);
 
     QFont captionFont(QStringLiteral("Arial"));
@@ -181,23 +239,28 @@ void frmMain::BuildControls() {
 
     QGroupBox* fraTextSize = MakeFrame(fraFooter_, "fraTextSize", QStringLiteral("Text Size"));
     place(fraTextSize, 3405, 150, 2025, 690);
-    cmdTextSize_ = MakeButton(fraTextSize, "cmdTextSize", QString());
+    cmdTextSize_ = MakeButton(fraTextSize, "cmdTextSize", QString(), QStringLiteral("Text size"));
     cmdTextSize_->setFont(captionFont);
     place(cmdTextSize_, 570, 240, 855, 345);
-    cmdIncrease_ = MakeButton(fraTextSize, "cmdIncrease", QStringLiteral("+"));
+    cmdIncrease_ =
+        MakeButton(fraTextSize, "cmdIncrease", QStringLiteral("+"), QStringLiteral("Larger text"));
+    cmdIncrease_->setToolTip(QStringLiteral("Larger text (Ctrl+=)"));
     place(cmdIncrease_, 1470, 240, 420, 345);
-    cmdDecrease_ = MakeButton(fraTextSize, "cmdDecrease", QStringLiteral("-"));
+    cmdDecrease_ =
+        MakeButton(fraTextSize, "cmdDecrease", QStringLiteral("-"), QStringLiteral("Smaller text"));
+    cmdDecrease_->setToolTip(QStringLiteral("Smaller text (Ctrl+-)"));
     place(cmdDecrease_, 90, 240, 420, 345);
 
     QGroupBox* fraPage = MakeFrame(fraFooter_, "fraPage", QStringLiteral("Page"));
     place(fraPage, 90, 150, 3195, 690);
-    cmdPageNo_ = MakeButton(fraPage, "cmdPageNo", QString());
+    cmdPageNo_ = MakeButton(fraPage, "cmdPageNo", QString(), QStringLiteral("Page number"));
     cmdPageNo_->setFont(captionFont);
     place(cmdPageNo_, 1035, 240, 1095, 345);
-    cmdNext_ = MakeButton(fraPage, "cmdNext", QStringLiteral("&Next"));
+    cmdNext_ = MakeButton(fraPage, "cmdNext", QStringLiteral("&Next"), QStringLiteral("Next page"));
     cmdNext_->setToolTip(QStringLiteral("Shortcut key \"z\""));
     place(cmdNext_, 120, 240, 900, 345);
-    cmdPrevious_ = MakeButton(fraPage, "cmdPrevious", QStringLiteral("Previous"));
+    cmdPrevious_ = MakeButton(fraPage, "cmdPrevious", QStringLiteral("Previous"),
+                              QStringLiteral("Previous page"));
     cmdPrevious_->setToolTip(QStringLiteral("Shortcut key \"x\""));
     place(cmdPrevious_, 2145, 240, 900, 345);
 
@@ -225,10 +288,18 @@ void frmMain::BuildControls() {
         PageView(v).setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     }
 
+    // Tab runs through the bar's controls from left to right, then into the page views.
+    const QList<QWidget*> order = {cmdNext_,      cmdPageNo_,   cmdPrevious_,   cmdDecrease_,
+                                   cmdTextSize_,  cmdIncrease_, cmdSuraSelect_, cmdSelectJuz_,
+                                   wbSinglePage_, wbPageOne_,   wbPageTwo_};
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
+
     layout_ = DesignedLayout();
     ApplyLayout();
-    resize(TwipsToPixels(kDesignedClientWidth, dx),
-           TwipsToPixels(kDesignedClientHeight, dy) + menuBar()->sizeHint().height());
+    resize(TwipsToPixels(kDesignedClientWidth, DpiX()),
+           TwipsToPixels(kDesignedClientHeight, DpiY()) + menuBar()->sizeHint().height());
 }
 
 void frmMain::WireControls() {
@@ -256,18 +327,30 @@ void frmMain::WireControls() {
     installEventFilter(keys);
     for (View v : kAllViews) {
         PageView(v).installEventFilter(keys);
+        PageView(v).viewport()->installEventFilter(keys);
     }
 }
 
 void frmMain::ApplyLayout() {
-    const double dx = DpiX();
-    const double dy = DpiY();
-    fraOnePage_->setGeometry(PixelRect(layout_.fraOnePage, dx, dy));
-    wbSinglePage_->setGeometry(PixelRect(layout_.wbSinglePage, dx, dy));
-    fraTwoPage_->setGeometry(PixelRect(layout_.fraTwoPage, dx, dy));
-    wbPageOne_->setGeometry(PixelRect(layout_.wbPageOne, dx, dy));
-    wbPageTwo_->setGeometry(PixelRect(layout_.wbPageTwo, dx, dy));
-    fraFooter_->setGeometry(PixelRect(layout_.fraFooter, dx, dy));
+    fraOnePage_->setGeometry(PixelRect(layout_.fraOnePage));
+    wbSinglePage_->setGeometry(PixelRect(layout_.wbSinglePage));
+    fraTwoPage_->setGeometry(PixelRect(layout_.fraTwoPage));
+    wbPageOne_->setGeometry(PixelRect(layout_.wbPageOne));
+    wbPageTwo_->setGeometry(PixelRect(layout_.wbPageTwo));
+    fraFooter_->setGeometry(PixelRect(layout_.fraFooter));
+    ShowFooterLabels();
+}
+
+void frmMain::ShowFooterLabels() {
+    const FooterLabels place = PlaceFooterLabels(layout_, core_.Mode() == PageMode::Double);
+    auto show = [this](QLabel* label, const TwipRect& at, const QString& names) {
+        label->setGeometry(PixelRect(at));
+        // A name that cannot fit is cut, and the whole list shows in the tool tip.
+        label->setText(ElidedLines(names, label->fontMetrics(), label->width()));
+        label->setToolTip(names.trimmed().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    };
+    show(lblPage1_, place.lblPage1, captions_.suras);
+    show(lblPage2_, place.lblPage2, captions_.rightSuras);
 }
 
 BrowserControl& frmMain::PageView(View view) const {
@@ -297,6 +380,11 @@ WindowHandle frmMain::OwnerHandle() {
     return static_cast<WindowHandle>(winId());
 }
 
+ScreenPoint frmMain::BelowButton(const QPushButton& button) const {
+    const QPoint at = button.mapToGlobal(QPoint(0, button.height()));
+    return ScreenPoint{at.x(), at.y()};
+}
+
 int frmMain::WindowStateNumber() const {
     if (isMinimized()) {
         return kStateMinimised;
@@ -305,9 +393,49 @@ int frmMain::WindowStateNumber() const {
 }
 
 TwipRect frmMain::OuterTwips() const {
-    const QRect outer = frameGeometry();
-    return TwipRect{PixelsToTwips(outer.x(), DpiX()), PixelsToTwips(outer.y(), DpiY()),
-                    PixelsToTwips(outer.width(), DpiX()), PixelsToTwips(outer.height(), DpiY())};
+    return TwipsOf(frameGeometry());
+}
+
+// ---------------------------------------------------------------- keys
+
+ScrollRoom frmMain::RoomToScroll(QObject* target) const {
+    std::vector<const BrowserControl*> views;
+    if (const BrowserControl* focused = PageViewOf(target)) {
+        views.push_back(focused);
+    } else if (core_.Mode() == PageMode::Single) {
+        views.push_back(wbSinglePage_);
+    } else {
+        views = {wbPageOne_, wbPageTwo_};
+    }
+    ScrollRoom room;
+    for (const BrowserControl* view : views) {
+        const QScrollBar* down = view->verticalScrollBar();
+        const QScrollBar* across = view->horizontalScrollBar();
+        room.up = room.up || down->value() > down->minimum();
+        room.down = room.down || down->value() < down->maximum();
+        room.left = room.left || across->value() > across->minimum();
+        room.right = room.right || across->value() < across->maximum();
+    }
+    return room;
+}
+
+bool frmMain::HandleKey(QObject* target, int qtKey, Qt::KeyboardModifiers modifiers,
+                        unsigned nativeScanCode) {
+    BrowserControl* view = PageViewOf(target);
+    // Space on a verse link that has the keyboard focus follows it, as Enter does.
+    if (view != nullptr && qtKey == Qt::Key_Space && modifiers == Qt::NoModifier &&
+        view->textCursor().hasSelection() && view->textCursor().charFormat().isAnchor()) {
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(view, &enter);
+        return true;
+    }
+    // The page keys that a focused button would use for itself stay with it.
+    const bool onButton = qobject_cast<QPushButton*>(target) != nullptr;
+    if (onButton && (qtKey == Qt::Key_Space || qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter)) {
+        return false;
+    }
+    return core_.KeyDown(VirtualKeyCode(qtKey, nativeScanCode), ShiftState(modifiers),
+                         RoomToScroll(target));
 }
 
 // ---------------------------------------------------------------- what the core shows
@@ -336,17 +464,35 @@ bool frmMain::PaintNumberLinks(View view, const QString& item) {
     return matched;
 }
 
+void frmMain::ScrollToNumberLink(View view, const QString& item) {
+    BrowserControl& wb = PageView(view);
+    for (const auto& anchor : wb.Anchors()) {
+        if (NumberLinkItem(anchor.href) == item) {
+            QScrollBar* bar = wb.verticalScrollBar();
+            const QPoint at = wb.PositionOfCharacter(anchor.start);
+            bar->setValue(bar->value() + at.y() - wb.viewport()->height() / 2);
+            return;
+        }
+    }
+}
+
 void frmMain::ShowMode(PageMode mode) {
     fraOnePage_->setVisible(mode == PageMode::Single);
     fraTwoPage_->setVisible(mode == PageMode::Double);
+    (mode == PageMode::Single ? actSinglePage_ : actDoublePage_)->setChecked(true);
 }
 
 void frmMain::ShowCaptions(const Captions& captions) {
+    captions_ = captions;
     cmdTextSize_->setText(captions.textSize);
+    cmdTextSize_->setToolTip(QStringLiteral("Text size: ") + captions.textSize);
     cmdPageNo_->setText(captions.pageNumber);
-    lblPage1_->setText(captions.suras);
-    lblPage2_->setText(captions.rightSuras);
+    const QStringList pages = captions.pageNumber.split(QLatin1Char(' '));
+    cmdPageNo_->setToolTip(pages.size() == 2
+                               ? QStringLiteral("Pages %1 and %2").arg(pages[1], pages[0])
+                               : QStringLiteral("Page ") + captions.pageNumber);
     lblPage2_->setVisible(captions.showRightSuras);
+    ShowFooterLabels();
 }
 
 // ---------------------------------------------------------------- start-up and shut-down
@@ -367,25 +513,51 @@ void frmMain::PlaceWindow() {
     const int state = core_.StoredWindowState(WindowStateNumber());
     if (state == kStateMaximised) {
         showMaximized();
+    } else if (state == kStateNormal) {
+        showNormal();
+        std::vector<TwipRect> screens;
+        if (QScreen* primary = QGuiApplication::primaryScreen()) {
+            screens.push_back(TwipsOf(primary->availableGeometry()));
+        }
+        for (QScreen* other : QGuiApplication::screens()) {
+            if (other != QGuiApplication::primaryScreen()) {
+                screens.push_back(TwipsOf(other->availableGeometry()));
+            }
+        }
+        placedOuter_ = PixelRect(core_.StoredOuterRect(OuterTwips(), screens));
+        placementChecks_ = 0;
+        KeepOuterPlacement();
+    }
+    if (core_.StoredFullScreen()) {
+        ToggleFullScreen();
+    }
+}
+
+void frmMain::KeepOuterPlacement() {
+    if (!placedOuter_ || isMaximized() || isFullScreen()) {
+        placedOuter_.reset();
         return;
     }
-    if (state != kStateNormal) {
+    // The outer rectangle is the frame's. A window manager draws the frame only after the
+    // window is mapped, and until then the frame counts as nothing; once it is known, the
+    // client area is set again so that the frame, not the client, lies where it was saved.
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    setGeometry(placedOuter_->marginsRemoved(frame));
+    const bool frameKnown = !frame.isNull();
+    if (frameKnown || ++placementChecks_ > 40 || QGuiApplication::platformName() != "xcb") {
+        placedOuter_.reset();
         return;
     }
-    showNormal();
-    const QRect screenRect = screen() ? screen()->geometry() : QRect(0, 0, 1024, 768);
-    const QRect desktopRect = screen() ? screen()->virtualGeometry() : screenRect;
-    auto twips = [this](const QRect& r) {
-        return TwipRect{PixelsToTwips(r.x(), DpiX()), PixelsToTwips(r.y(), DpiY()),
-                        PixelsToTwips(r.width(), DpiX()), PixelsToTwips(r.height(), DpiY())};
-    };
-    const TwipRect outer =
-        core_.StoredOuterRect(OuterTwips(), twips(screenRect), twips(desktopRect));
-    move(TwipsToPixels(outer.Left, DpiX()), TwipsToPixels(outer.Top, DpiY()));
-    // The stored size is the outer one; the frame's share is whatever the platform draws now.
-    const QRect frame = frameGeometry();
-    resize(std::max(1, TwipsToPixels(outer.Width, DpiX()) - (frame.width() - width())),
-           std::max(1, TwipsToPixels(outer.Height, DpiY()) - (frame.height() - height())));
+    QTimer::singleShot(25, this, [this] { KeepOuterPlacement(); });
+}
+
+void frmMain::ToggleFullScreen() {
+    if (isFullScreen()) {
+        showNormal();
+    } else {
+        showFullScreen();
+    }
+    actFullScreen_->setChecked(isFullScreen());
 }
 
 bool frmMain::Start() {
@@ -405,17 +577,21 @@ bool frmMain::Start() {
 }
 
 void frmMain::Form_QueryUnload() {
-    core_.SaveSettings(WindowStateNumber(), OuterTwips());
+    // A full-screen or maximised window keeps the normal placement it had before.
+    const bool fullScreen = isFullScreen();
+    core_.SaveSettings(WindowStateNumber(), fullScreen ? TwipRect{} : OuterTwips(), fullScreen);
+}
+
+void frmMain::SaveSettings() {
+    if (core_.Started()) {
+        Form_QueryUnload();
+    }
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
     if (core_.Started()) {
-        try {
-            Form_QueryUnload();
-        } catch (const std::exception& error) {
-            std::cerr << "pagora: the settings could not be saved: " << error.what() << "\n";
-        }
-        core_.RemoveFrameImagesIfLast();
+        Form_QueryUnload();
+        core_.ShutDown();
     }
     event->accept();
 }
@@ -505,11 +681,11 @@ void frmMain::Form_KeyDown(int KeyCode, int Shift) {
 }
 
 void frmMain::cmdSuraSelect_Click() {
-    core_.ChooseSura(OwnerHandle());
+    core_.ChooseSura(OwnerHandle(), BelowButton(*cmdSuraSelect_));
 }
 
 void frmMain::cmdSelectJuz_Click() {
-    core_.ChooseJuz(OwnerHandle());
+    core_.ChooseJuz(OwnerHandle(), BelowButton(*cmdSelectJuz_));
 }
 
 // ---------------------------------------------------------------- verses, bookmark, about

@@ -102,6 +102,12 @@ class frmMain : public QMainWindow, private ReaderScreen {
     // Outer placement in twips.
     TwipRect OuterTwips() const;
 
+    // Saves the settings as a close does, without closing (the session is ending).
+    void SaveSettings();
+    // A key pressed in the window or one of its controls: true when it was a reader command.
+    bool HandleKey(QObject* target, int qtKey, Qt::KeyboardModifiers modifiers,
+                   unsigned nativeScanCode);
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -110,6 +116,7 @@ class frmMain : public QMainWindow, private ReaderScreen {
     // ReaderScreen
     void WriteDocument(View view, const QString& pageKey, const QString& document) override;
     bool PaintNumberLinks(View view, const QString& item) override;
+    void ScrollToNumberLink(View view, const QString& item) override;
     void ShowMode(PageMode mode) override;
     void ShowCaptions(const Captions& captions) override;
 
@@ -118,10 +125,21 @@ class frmMain : public QMainWindow, private ReaderScreen {
     void WireControls();
     void ApplyLayout();
     void PlaceWindow();
+    // Gives the window the outer rectangle it was placed at, once the window manager's frame
+    // round it is known.
+    void KeepOuterPlacement();
+    void ToggleFullScreen();
+    void ShowFooterLabels();
+    // Which ways the page view a key concerns can still scroll: the focused view, else those of
+    // the page mode.
+    ScrollRoom RoomToScroll(QObject* target) const;
+    ScreenPoint BelowButton(const QPushButton& button) const;
     View ViewOf(const BrowserControl& wb) const;
     WindowHandle OwnerHandle();
     double DpiX() const;
     double DpiY() const;
+    QRect PixelRect(const TwipRect& r) const;
+    TwipRect TwipsOf(const QRect& r) const;
 
     // The desktop's own services, when the window made them.
     std::unique_ptr<QtInputPrompt> ownPrompt_;
@@ -148,6 +166,13 @@ class frmMain : public QMainWindow, private ReaderScreen {
     QPushButton* cmdSelectJuz_ = nullptr;
     QLabel* lblPage1_ = nullptr;
     QLabel* lblPage2_ = nullptr;
+    QAction* actSinglePage_ = nullptr;
+    QAction* actDoublePage_ = nullptr;
+    QAction* actFullScreen_ = nullptr;
+    Captions captions_;
+    // The outer rectangle start-up placed the window at, kept until the frame is known.
+    std::optional<QRect> placedOuter_;
+    int placementChecks_ = 0;
 };
 
 // Runs the reader program: the application object, the real services and the main window.

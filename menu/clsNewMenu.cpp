@@ -33,7 +33,10 @@ void clsNewMenu::Create(WindowHandle hWnd) {
 }
 
 std::string clsNewMenu::PopUp() {
-    const ScreenPoint at = service_->GetCursorPos();
+    return PopUpAt(service_->GetCursorPos());
+}
+
+std::string clsNewMenu::PopUpAt(ScreenPoint at) {
     service_->SetForegroundWindow(hOwnerWnd);
     const std::int32_t chosen =
         service_->TrackPopupMenuEx(hPopupMenu, TPM_RETURNCMD, at.x, at.y, hOwnerWnd);

@@ -30,6 +30,8 @@ class clsNewMenu {
     // Shows the menu at the cursor and waits; the chosen entry's Tag, or "-1". The native menu
     // is destroyed afterwards in every case.
     std::string PopUp();
+    // PopUp with the menu's top-left corner at screen point `at` instead of the cursor.
+    std::string PopUpAt(ScreenPoint at);
     // Appends a top-level entry. `Other_Param` holds further item flags, used only together
     // with `blnChecked`.
     void AddMenu(const std::string& Caption, const std::string& Tag = std::string(),

@@ -1,14 +1,31 @@
 #include "reader/KeyCodes.h"
 
-#include "reader/PageSteps.h"
-
 namespace pagora {
 
-int VirtualKeyCode(int qtKey) {
+int VirtualKeyCode(int qtKey, unsigned nativeScanCode) {
     if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)) {
         return qtKey;
     }
+    // Keys of other scripts are letters beyond Latin-1; evdev codes plus 8 name the keys.
+    if (qtKey > 0xFF && qtKey < Qt::Key_Escape) {
+        constexpr unsigned kKeyZ = 52;
+        constexpr unsigned kKeyX = 53;
+        if (nativeScanCode == kKeyZ) {
+            return Qt::Key_Z;
+        }
+        if (nativeScanCode == kKeyX) {
+            return Qt::Key_X;
+        }
+        return 0;
+    }
     switch (qtKey) {
+        case Qt::Key_Equal:
+        case Qt::Key_Plus:
+            return 187;
+        case Qt::Key_Minus:
+            return 189;
+        case Qt::Key_F11:
+            return 122;
         case Qt::Key_Backspace:
             return 8;
         case Qt::Key_Tab:
@@ -49,10 +66,6 @@ int ShiftState(Qt::KeyboardModifiers modifiers) {
     return (modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0) |
            (modifiers.testFlag(Qt::ControlModifier) ? 2 : 0) |
            (modifiers.testFlag(Qt::AltModifier) ? 4 : 0);
-}
-
-bool IsCommandKey(int keyCode) {
-    return CommandForKey(keyCode) != KeyCommand::None;
 }
 
 }  // namespace pagora

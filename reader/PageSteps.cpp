@@ -52,12 +52,38 @@ std::optional<int> DecreasedTextSize(int textSize) {
     return textSize - 1;
 }
 
-KeyCommand CommandForKey(int keyCode) {
+KeyCommand CommandForKey(int keyCode, int shift, const ScrollRoom& room) {
+    constexpr int kShift = 1;
+    constexpr int kCtrl = 2;
+    const bool ctrl = (shift & kCtrl) != 0;
     switch (keyCode) {
         case 90:
             return KeyCommand::Next;
         case 88:
             return KeyCommand::Previous;
+        case 37:
+            return room.left ? KeyCommand::None : KeyCommand::Next;
+        case 39:
+            return room.right ? KeyCommand::None : KeyCommand::Previous;
+        case 34:
+            return room.down ? KeyCommand::None : KeyCommand::Next;
+        case 33:
+            return room.up ? KeyCommand::None : KeyCommand::Previous;
+        case 32:
+            if ((shift & kShift) != 0) {
+                return room.up ? KeyCommand::None : KeyCommand::Previous;
+            }
+            return room.down ? KeyCommand::None : KeyCommand::Next;
+        case 36:
+            return KeyCommand::First;
+        case 35:
+            return KeyCommand::Last;
+        case 187:
+        case 107:
+            return ctrl ? KeyCommand::Larger : KeyCommand::None;
+        case 189:
+        case 109:
+            return ctrl ? KeyCommand::Smaller : KeyCommand::None;
         default:
             return KeyCommand::None;
     }

@@ -18,9 +18,24 @@ std::optional<int> PreviousPage(int currentPage, PageMode mode);
 std::optional<int> IncreasedTextSize(int textSize);
 std::optional<int> DecreasedTextSize(int textSize);
 
-// The command a key press of the main window stands for: Z (key code 90) is "Next", X (88) is
-// "Previous", with or without Shift, Ctrl or Alt; every other key does nothing.
-enum class KeyCommand { None, Next, Previous };
-KeyCommand CommandForKey(int keyCode);
+// Which ways the page view that a key concerns can still scroll.
+struct ScrollRoom {
+    bool up = false;
+    bool down = false;
+    bool left = false;
+    bool right = false;
+};
+
+// The command a key press of the main window stands for, by virtual-key code and shift state
+// (1 Shift, 2 Ctrl, 4 Alt):
+//   - Z (90) "Next" and X (88) "Previous", whatever the shift state;
+//   - Left (37), Page Down (34) and Space (32) the next page, Right (39), Page Up (33) and
+//     Shift+Space the previous one, as in a right-to-left book, but only when the page view has
+//     nothing left to scroll that way;
+//   - Home (36) the first page, End (35) the last;
+//   - Ctrl with "=" or "+" (187, 107) a larger text, with "-" (189, 109) a smaller one.
+// Every other key (None) is left to the control that has the focus.
+enum class KeyCommand { None, Next, Previous, First, Last, Larger, Smaller };
+KeyCommand CommandForKey(int keyCode, int shift = 0, const ScrollRoom& room = {});
 
 }  // namespace pagora

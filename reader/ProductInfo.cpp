@@ -23,8 +23,10 @@ QString VersionText() {
 
 QString ProductDescription() {
     return QStringLiteral(
-        "Tamrit Pagora is developed to display Quran in page wise format. The Quran data used in "
-        "this software is taken from King Fahd Complex for the Printing of Holy Qur'an website. ");
+        "Tamrit Pagora is developed to display Quran in page wise format. The Quran text is the "
+        "Uthmani text of quran-json (from QuranEnc), CC BY-SA 4.0; the page layout comes from "
+        "quran-meta, MIT; the font is Amiri Quran, OFL. Tamrit Pagora is free software under the "
+        "GNU GPL, version 3 or later. ");
 }
 
 QString MakerWebsite() {

@@ -101,11 +101,18 @@ void ReaderCore::ReadSettings() {
     currentPage_ = kStartPage;
     textSize_ = kStartTextSize;
     textSize_ = settings_.Whole(setting::kFontSize, textSize_);
+    if (textSize_ < kSmallestTextSize || textSize_ > kLargestTextSize) {
+        // A size the buttons and prompts could never give shows a blank or unreadable page.
+        std::cerr << "pagora: the stored text size " << textSize_ << " is not from "
+                  << kSmallestTextSize << " to " << kLargestTextSize << "; using " << kStartTextSize
+                  << "\n";
+        textSize_ = kStartTextSize;
+    }
     currentPage_ = settings_.Whole(setting::kPageNo, currentPage_);
-    if (currentPage_ < kFirstPage) {
-        // Below 1 the tables would be indexed before their start.
-        std::cerr << "pagora: the stored page " << currentPage_ << " is below 1; showing page "
-                  << kStartPage << "\n";
+    if (currentPage_ < kFirstPage || currentPage_ > kLastPage) {
+        // Outside the book the tables would be indexed past their ends and nothing shown.
+        std::cerr << "pagora: the stored page " << currentPage_ << " is not a page of the book; "
+                  << "showing page " << kStartPage << "\n";
         currentPage_ = kStartPage;
     }
     mode_ = settings_.Text(setting::kPageMode, QStringLiteral("1")) == QStringLiteral("1")
@@ -119,9 +126,13 @@ int ReaderCore::StoredWindowState(int shownState) const {
     return settings_.Whole(setting::kWindowState, static_cast<int16_t>(shownState));
 }
 
-TwipRect ReaderCore::StoredOuterRect(const TwipRect& shown, const TwipRect& screen,
-                                     const TwipRect& desktop) const {
-    return RestoredOuterRect(settings_, shown, screen, desktop);
+bool ReaderCore::StoredFullScreen() const {
+    return settings_.Whole(setting::kFullScreen, 0) == 1;
+}
+
+TwipRect ReaderCore::StoredOuterRect(const TwipRect& shown,
+                                     const std::vector<TwipRect>& screens) const {
+    return RestoredOuterRect(settings_, shown, screens);
 }
 
 void ReaderCore::ShowFirstPage() {
@@ -137,23 +148,42 @@ void ReaderCore::AbandonStart() {
     }
 }
 
-void ReaderCore::SaveSettings(int windowState, const TwipRect& outer) {
-    started_ = false;
-    settings_.Save(setting::kFontSize, QString::number(textSize_));
-    settings_.Save(setting::kPageNo, QString::number(currentPage_));
-    settings_.Save(setting::kPageMode, PageModeText(mode_));
-    if (windowState != kStateMaximised) {
-        settings_.Save(setting::kLeft, SingleText(outer.Left));
-        settings_.Save(setting::kTop, SingleText(outer.Top));
-        settings_.Save(setting::kWidth, SingleText(outer.Width));
-        settings_.Save(setting::kHeight, SingleText(outer.Height));
+void ReaderCore::Save(SettingKey key, const QString& value) {
+    try {
+        settings_.Save(key, value);
+    } catch (const std::exception& error) {
+        // Reading goes on; the user hears of it once, not at every page turn or bookmark.
+        std::cerr << "pagora: the settings could not be saved: " << error.what() << "\n";
+        if (!saveFailureShown_) {
+            saveFailureShown_ = true;
+            IgnoringFailure([&] {
+                services_.messages.ShowError(QStringLiteral("The settings could not be saved:\n") +
+                                                 QString::fromStdString(error.what()),
+                                             QStringLiteral("Tamrit Pagora"));
+            });
+        }
     }
-    settings_.Save(setting::kWindowState, QString::number(windowState));
 }
 
-void ReaderCore::RemoveFrameImagesIfLast() {
+void ReaderCore::SaveSettings(int windowState, const TwipRect& outer, bool fullScreen) {
+    Save(setting::kFontSize, QString::number(textSize_));
+    Save(setting::kPageNo, QString::number(currentPage_));
+    Save(setting::kPageMode, PageModeText(mode_));
+    // Like a maximised window, a full-screen one keeps the placement it had before.
+    if (windowState != kStateMaximised && !fullScreen) {
+        Save(setting::kLeft, SingleText(outer.Left));
+        Save(setting::kTop, SingleText(outer.Top));
+        Save(setting::kWidth, SingleText(outer.Width));
+        Save(setting::kHeight, SingleText(outer.Height));
+    }
+    Save(setting::kWindowState, QString::number(windowState));
+    Save(setting::kFullScreen, fullScreen ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void ReaderCore::ShutDown() {
+    started_ = false;
     // Another reader may have started after this one and still show pages framed by the images.
-    if (services_.process.IsLastRunningInstance()) {
+    if (!workingFolder_.isEmpty() && services_.process.IsLastRunningInstance()) {
         RemoveFrameImages(workingFolder_);
     }
 }
@@ -241,8 +271,8 @@ void ReaderCore::SetBookMark(View view, const QString& strItemToMark, bool blnWr
     if (matched && blnWriteToRegistry) {
         bookmarkPage_ = Slot(view).tag;
         bookmarkItem_ = strItemToMark;
-        settings_.Save(setting::kBookmarkPage, bookmarkPage_);
-        settings_.Save(setting::kBookmarkAya, bookmarkItem_);
+        Save(setting::kBookmarkPage, bookmarkPage_);
+        Save(setting::kBookmarkAya, bookmarkItem_);
     }
 }
 
@@ -276,16 +306,32 @@ void ReaderCore::PreviousPage() {
     }
 }
 
+std::optional<int> ReaderCore::AskForNumber(const NumberPrompt& prompt, int shown) {
+    QString message = QString::fromLatin1(prompt.message);
+    QString answer = QString::number(shown);
+    for (;;) {
+        answer = services_.prompt.InputBox(message, QString::fromLatin1(prompt.title), answer);
+        // A cancelled prompt (or an emptied field) changes nothing; the window may also have been
+        // closed meanwhile.
+        if (answer.trimmed().isEmpty() || !started_) {
+            return std::nullopt;
+        }
+        if (const auto number = ReadTypedNumber(AsciiDigits(answer), prompt)) {
+            return number;
+        }
+        message = QStringLiteral("\"%1\" is not a number from %2 to %3.\n%4")
+                      .arg(answer.trimmed())
+                      .arg(prompt.lowest)
+                      .arg(prompt.highest)
+                      .arg(QString::fromLatin1(prompt.message));
+    }
+}
+
 void ReaderCore::AskForPage() {
     if (!started_) {
         return;
     }
-    const QString answer = services_.prompt.InputBox(QString::fromLatin1(kPageNumberPrompt.message),
-                                                     QString::fromLatin1(kPageNumberPrompt.title),
-                                                     QString::number(currentPage_));
-    // The prompt is modal, but the window may have been closed meanwhile.
-    if (const auto page = ReadTypedNumber(answer.toStdString(), kPageNumberPrompt);
-        page && started_) {
+    if (const auto page = AskForNumber(kPageNumberPrompt, currentPage_)) {
         ShowChosenPage(*page);
     }
 }
@@ -294,11 +340,7 @@ void ReaderCore::AskForTextSize() {
     if (!started_) {
         return;
     }
-    const QString answer = services_.prompt.InputBox(QString::fromLatin1(kTextSizePrompt.message),
-                                                     QString::fromLatin1(kTextSizePrompt.title),
-                                                     QString::number(textSize_));
-    if (const auto size = ReadTypedNumber(answer.toStdString(), kTextSizePrompt);
-        size && started_) {
+    if (const auto size = AskForNumber(kTextSizePrompt, textSize_)) {
         SetTextSize(*size);
     }
 }
@@ -321,20 +363,37 @@ void ReaderCore::DecreaseTextSize() {
     }
 }
 
-void ReaderCore::KeyDown(int keyCode, int /*shift*/) {
-    switch (CommandForKey(keyCode)) {
+bool ReaderCore::KeyDown(int keyCode, int shift, const ScrollRoom& room) {
+    switch (CommandForKey(keyCode, shift, room)) {
         case KeyCommand::Next:
             NextPage();
-            break;
+            return true;
         case KeyCommand::Previous:
             PreviousPage();
-            break;
+            return true;
+        case KeyCommand::First:
+            if (started_) {
+                ShowChosenPage(kFirstPage);
+            }
+            return true;
+        case KeyCommand::Last:
+            if (started_) {
+                ShowChosenPage(kLastPage);
+            }
+            return true;
+        case KeyCommand::Larger:
+            IncreaseTextSize();
+            return true;
+        case KeyCommand::Smaller:
+            DecreaseTextSize();
+            return true;
         case KeyCommand::None:
             break;
     }
+    return false;
 }
 
-void ReaderCore::Choose(bool sura, WindowHandle owner) {
+void ReaderCore::Choose(bool sura, WindowHandle owner, ScreenPoint at) {
     if (!started_) {
         return;
     }
@@ -344,19 +403,19 @@ void ReaderCore::Choose(bool sura, WindowHandle owner) {
     } else {
         BuildJuzMenu(menu, owner);
     }
-    const std::string answer = menu.PopUp();
+    const std::string answer = menu.PopUpAt(at);
     const auto page = ChosenStartPage(answer, StdLines(sura ? index_.suraStart : index_.juzStart));
     if (page && started_) {
         ShowChosenPage(*page);
     }
 }
 
-void ReaderCore::ChooseSura(WindowHandle owner) {
-    Choose(true, owner);
+void ReaderCore::ChooseSura(WindowHandle owner, ScreenPoint at) {
+    Choose(true, owner, at);
 }
 
-void ReaderCore::ChooseJuz(WindowHandle owner) {
-    Choose(false, owner);
+void ReaderCore::ChooseJuz(WindowHandle owner, ScreenPoint at) {
+    Choose(false, owner, at);
 }
 
 // ---------------------------------------------------------------- verses and bookmark
@@ -411,14 +470,27 @@ void ReaderCore::CopyText(const QString& strText) {
     IgnoringFailure([&] { services_.clipboard.SetText(strText); });
 }
 
-// A bookmark page edited by hand into something that is not a page (empty, 0, "abc", "999")
-// is not passed on to the page display: the command then does nothing.
+// Without a bookmark the command does nothing; a bookmark page edited by hand into something
+// that is not a page of the book ("abc", "999") is not passed on to the page display.
 void ReaderCore::GoToBookmark() {
-    if (!started_) {
+    if (!started_ || LeadingNumber(bookmarkPage_.toStdString()) == 0) {
         return;
     }
-    if (const auto page = ReadTypedNumber(bookmarkPage_.toStdString(), kFirstPage, kLastPage)) {
-        ShowChosenPage(*page);
+    const auto page = ReadTypedNumber(bookmarkPage_.toStdString(), kFirstPage, kLastPage);
+    if (!page) {
+        services_.messages.ShowInformation(
+            QStringLiteral("There is no usable bookmark: the stored bookmark page \"%1\" is not "
+                           "a page of the book. Click a verse number to set a new bookmark.")
+                .arg(bookmarkPage_),
+            QStringLiteral("Go to Bookmark"));
+        return;
+    }
+    ShowChosenPage(*page);
+    for (View view : kAllViews) {
+        if (Slot(view).tag == bookmarkPage_ &&
+            (mode_ == PageMode::Single) == (view == View::SinglePage)) {
+            screen_.ScrollToNumberLink(view, bookmarkItem_);
+        }
     }
 }
 
@@ -432,13 +504,19 @@ void ReaderCore::ExplainRecitation() {
     services_.messages.ShowInformation(TiloraHelpText(), TiloraHelpTitle());
 }
 
-// Whether a browser took the link is not reported: without one the command has no effect.
-void ReaderCore::OpenLink(const QString& strLink) {
-    IgnoringFailure([&] { services_.shell.OpenLink(strLink); });
+bool ReaderCore::OpenLink(const QString& strLink) {
+    bool opened = false;
+    IgnoringFailure([&] { opened = services_.shell.OpenLink(strLink); });
+    return opened;
 }
 
 void ReaderCore::OpenWebPage() {
-    OpenLink(WebPageLink());
+    const QString link = WebPageLink();
+    if (!OpenLink(link)) {
+        services_.messages.ShowInformation(
+            QStringLiteral("No web browser could be started to open %1.").arg(link),
+            QStringLiteral("Visit Website"));
+    }
 }
 
 }  // namespace pagora

@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "data/Module1.h"
 #include "platform/PopupMenu.h"
+#include "reader/PageSteps.h"
 #include "reader/QuranIndex.h"
 #include "reader/ReaderScreen.h"
 #include "reader/StoredSettings.h"
@@ -60,14 +62,17 @@ class ReaderCore {
 
     // The stored window state ("State"), `shownState` when none is stored.
     int StoredWindowState(int shownState) const;
-    TwipRect StoredOuterRect(const TwipRect& shown, const TwipRect& screen,
-                             const TwipRect& desktop) const;
+    // Whether the window was closed in full screen.
+    bool StoredFullScreen() const;
+    // The outer rectangle of a normal window (see RestoredOuterRect).
+    TwipRect StoredOuterRect(const TwipRect& shown, const std::vector<TwipRect>& screens) const;
 
-    // ---- shut-down: saves text size, page, mode and placement (not when maximised) and stops
-    // taking commands. Throws pagora::Error when the settings cannot be written.
-    void SaveSettings(int windowState, const TwipRect& outer);
-    // Removes the frame images unless another reader still shows them.
-    void RemoveFrameImagesIfLast();
+    // ---- shut-down
+    // Saves text size, page, mode, full screen and placement (not when maximised or in full
+    // screen). A settings store that cannot be written is reported to the user once.
+    void SaveSettings(int windowState, const TwipRect& outer, bool fullScreen = false);
+    // Stops taking commands and removes the frame images unless another reader still shows them.
+    void ShutDown();
 
     // ---- pages
     void LoadPage(View view, int16_t intPageNo);
@@ -85,12 +90,13 @@ class ReaderCore {
     void AskForTextSize();
     void IncreaseTextSize();
     void DecreaseTextSize();
-    // A key pressed in the window, as a virtual-key code (Z 90, X 88); the shift state is not
-    // looked at.
-    void KeyDown(int keyCode, int shift);
-    // The sura and juz choosers, owned by window `owner`.
-    void ChooseSura(WindowHandle owner);
-    void ChooseJuz(WindowHandle owner);
+    // A key pressed in the window, as a virtual-key code and shift state, with the room the
+    // page view it concerns has left to scroll. True when the key was a command of the reader;
+    // false leaves it to the control that has the focus.
+    bool KeyDown(int keyCode, int shift, const ScrollRoom& room = {});
+    // The sura and juz choosers, owned by window `owner`, opened at screen point `at`.
+    void ChooseSura(WindowHandle owner, ScreenPoint at);
+    void ChooseJuz(WindowHandle owner, ScreenPoint at);
 
     // ---- verses and bookmark
     // A page view is about to follow `url`: number links set the bookmark, verse links hand the
@@ -102,8 +108,8 @@ class ReaderCore {
     void GoToBookmark();
     void ExplainBookmark();
     void ExplainRecitation();
-    // Hands `strLink` to the desktop's default handler; whether one took it is not reported.
-    void OpenLink(const QString& strLink);
+    // Hands `strLink` to the desktop's default handler; false when none took it.
+    bool OpenLink(const QString& strLink);
     void OpenWebPage();
 
     // ---- state
@@ -135,7 +141,10 @@ class ReaderCore {
     void ShowPageFailure(View view, int16_t pageNo, const QString& why);
     void ShowChosenPage(int page);
     void SetTextSize(int size);
-    void Choose(bool sura, WindowHandle owner);
+    void Choose(bool sura, WindowHandle owner, ScreenPoint at);
+    // Asks for a number from the prompt's range until one is given; nothing when cancelled.
+    std::optional<int> AskForNumber(const struct NumberPrompt& prompt, int shown);
+    void Save(SettingKey key, const QString& value);
 
     ReaderScreen& screen_;
     ReaderServices services_;
@@ -150,6 +159,7 @@ class ReaderCore {
     QString bookmarkItem_;
     std::array<ViewSlot, 3> slots_;
     bool started_ = false;
+    bool saveFailureShown_ = false;
 };
 
 }  // namespace pagora

@@ -90,17 +90,18 @@ void StoredSettings::Save(SettingKey key, const QString& value) {
 }
 
 TwipRect RestoredOuterRect(const StoredSettings& settings, const TwipRect& shown,
-                           const TwipRect& screen, const TwipRect& desktop) {
-    // A hand-edited size of thousands of screens would have the window allocate gigabytes;
-    // placement and size are kept within twice the screen (room for a second monitor).
-    const float spanW = 2 * std::max(desktop.Width, screen.Width);
-    const float spanH = 2 * std::max(desktop.Height, screen.Height);
+                           const std::vector<TwipRect>& screens) {
+    const TwipRect primary = screens.empty() ? shown : screens.front();
+    constexpr float kAny = std::numeric_limits<float>::max();
     TwipRect outer;
-    outer.Left = settings.Twips(setting::kLeft, (screen.Width - shown.Width) / 2, -spanW, spanW);
-    outer.Top = settings.Twips(setting::kTop, (screen.Height - shown.Height) / 2, -spanH, spanH);
-    outer.Width = settings.Twips(setting::kWidth, shown.Width, 1, spanW);
-    outer.Height = settings.Twips(setting::kHeight, shown.Height, 1, spanH);
-    return outer;
+    outer.Left = settings.Twips(setting::kLeft, primary.Left + (primary.Width - shown.Width) / 2,
+                                -kAny, kAny);
+    outer.Top = settings.Twips(setting::kTop, primary.Top + (primary.Height - shown.Height) / 2,
+                               -kAny, kAny);
+    outer.Width = settings.Twips(setting::kWidth, shown.Width, 1, kAny);
+    outer.Height = settings.Twips(setting::kHeight, shown.Height, 1, kAny);
+    // A placement saved on a larger screen, or on one that is gone, still opens wholly visible.
+    return FitOntoScreens(outer, screens);
 }
 
 }  // namespace pagora

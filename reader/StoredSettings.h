@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "reader/WindowLayout.h"
 
@@ -41,6 +42,7 @@ inline constexpr SettingKey kLeft{"WindowState", "Left"};
 inline constexpr SettingKey kTop{"WindowState", "Top"};
 inline constexpr SettingKey kWidth{"WindowState", "Width"};
 inline constexpr SettingKey kHeight{"WindowState", "Height"};
+inline constexpr SettingKey kFullScreen{"WindowState", "FullScreen"};
 }  // namespace setting
 
 // Window states as the settings keep them.
@@ -67,9 +69,9 @@ class StoredSettings {
 };
 
 // The outer rectangle start-up gives a normal window, in twips: each stored value in turn, the
-// defaults centring the window as shown (`shown`) on `screen`. Values beyond twice the larger of
-// the screen and the desktop (`desktop`, all screens) fall back to their defaults.
+// defaults centring the window as shown (`shown`) on the first of `screens` (the available
+// areas of the screens, the primary one first); then fitted onto the screen it overlaps most.
 TwipRect RestoredOuterRect(const StoredSettings& settings, const TwipRect& shown,
-                           const TwipRect& screen, const TwipRect& desktop);
+                           const std::vector<TwipRect>& screens);
 
 }  // namespace pagora

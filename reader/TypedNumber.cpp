@@ -84,4 +84,17 @@ std::optional<int> ReadTypedNumber(std::string_view answer, int lowest, int high
     return static_cast<int>(RoundHalfEven(value));
 }
 
+std::string AsciiDigits(const QString& text) {
+    QString ascii = text;
+    for (QChar& c : ascii) {
+        const char16_t unit = c.unicode();
+        if (unit >= 0x0660 && unit <= 0x0669) {
+            c = QChar(u'0' + (unit - 0x0660));
+        } else if (unit >= 0x06F0 && unit <= 0x06F9) {
+            c = QChar(u'0' + (unit - 0x06F0));
+        }
+    }
+    return ascii.toStdString();
+}
+
 }  // namespace pagora

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QString>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace pagora {
@@ -37,5 +39,9 @@ std::optional<int> ReadTypedNumber(std::string_view answer, int lowest, int high
 inline std::optional<int> ReadTypedNumber(std::string_view answer, const NumberPrompt& prompt) {
     return ReadTypedNumber(answer, prompt.lowest, prompt.highest);
 }
+
+// The text with Arabic-Indic (U+0660..U+0669) and Eastern Arabic-Indic (U+06F0..U+06F9) digits
+// as ASCII digits, in UTF-8: what a typed number is read from.
+std::string AsciiDigits(const QString& text);
 
 }  // namespace pagora

@@ -1,5 +1,7 @@
 #include "reader/WindowLayout.h"
 
+#include <algorithm>
+
 #include <cmath>
 #include <limits>
 
@@ -75,6 +77,56 @@ int TwipsToPixels(float twips, double dpi) {
 
 float PixelsToTwips(int pixels, double dpi) {
     return static_cast<float>(static_cast<double>(pixels) * 1440.0 / SaneDpi(dpi));
+}
+
+TwipRect FitOntoScreens(const TwipRect& outer, const std::vector<TwipRect>& screens) {
+    if (screens.empty()) {
+        return outer;
+    }
+    auto overlap = [&outer](const TwipRect& s) {
+        const float w =
+            std::min(outer.Left + outer.Width, s.Left + s.Width) - std::max(outer.Left, s.Left);
+        const float h =
+            std::min(outer.Top + outer.Height, s.Top + s.Height) - std::max(outer.Top, s.Top);
+        return w > 0 && h > 0 ? w * h : 0.0F;
+    };
+    const TwipRect* best = &screens.front();
+    for (const TwipRect& screen : screens) {
+        if (overlap(screen) > overlap(*best)) {
+            best = &screen;
+        }
+    }
+    TwipRect fitted = outer;
+    fitted.Width = std::min(outer.Width, best->Width);
+    fitted.Height = std::min(outer.Height, best->Height);
+    fitted.Left = std::clamp(outer.Left, best->Left, best->Left + best->Width - fitted.Width);
+    fitted.Top = std::clamp(outer.Top, best->Top, best->Top + best->Height - fitted.Height);
+    return fitted;
+}
+
+FooterLabels PlaceFooterLabels(const PageLayout& layout, bool twoPages) {
+    // The designed labels' tops and height; they start where the button groups end.
+    constexpr float kStart = 7440;
+    constexpr float kMargin = 90;
+    constexpr float kGap = 60;
+    constexpr float kNarrowest = 1500;
+    const float end = std::max(kStart, layout.fraFooter.Width - kMargin);
+    FooterLabels labels;
+    labels.lblPage1 = {kStart, 240, end - kStart, 570};
+    labels.lblPage2 = {end, 225, 0, 570};
+    if (!twoPages) {
+        return labels;
+    }
+    // The gap between the two pages, in the footer's coordinates.
+    const float between = layout.fraTwoPage.Left + layout.wbPageOne.Left - layout.fraFooter.Left;
+    float split = between;
+    if (split - kStart < kNarrowest || end - split < kNarrowest) {
+        split = kStart + (end - kStart) / 2;
+    }
+    labels.lblPage1.Width = std::max(0.0F, split - kGap / 2 - kStart);
+    labels.lblPage2.Left = split + kGap / 2;
+    labels.lblPage2.Width = std::max(0.0F, end - labels.lblPage2.Left);
+    return labels;
 }
 
 }  // namespace pagora

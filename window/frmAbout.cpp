@@ -120,11 +120,16 @@ frmAbout::frmAbout(const QIcon& mainWindowIcon, double dpi, QWidget* parent)
     place(cmdOK, kCmdOK);
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
 
-    setFixedSize(px(kClientWidth), px(kClientHeight));
+    Form_Load();
+    // The description names the sources and licences; the box grows to show all of it.
+    const int extra = std::max(
+        0, lblDescription->heightForWidth(lblDescription->width()) - lblDescription->height());
+    lblDescription->resize(lblDescription->width(), lblDescription->height() + extra);
+    Line1->move(Line1->x(), Line1->y() + extra);
+    cmdOK->move(cmdOK->x(), cmdOK->y() + extra);
+    setFixedSize(px(kClientWidth), px(kClientHeight) + extra);
 
     CentreOnScreen();
-
-    Form_Load();
     cmdOK->setFocus();
 }
 

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
 
 #include "data/Module1.h"
 #include "platform/SettingsStore.h"
@@ -81,6 +83,40 @@ TEST_F(InstancesTest, SecondClosedFirstLeavesTheImagesForTheFirst) {
     // Each closed window saved its settings.
     IniSettingsStore store(configDir_.path());
     EXPECT_EQ(store.GetSetting("reader_instance", "UserSelection", "Pageno", ""), "440");
+}
+
+// The reader program over the real archives: a termination signal or Ctrl+C closes it as a
+// close request does.
+TEST(ReaderProgram, TerminationSignalsSaveTheSettingsAndClearTheWorkingFolder) {
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        QTemporaryDir home;
+        const QString runtime = home.path() + "/runtime";
+        ASSERT_TRUE(QDir().mkpath(runtime));
+        QFile::setPermissions(
+            runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QProcess reader;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
+        environment.insert("XDG_RUNTIME_DIR", runtime);
+        reader.setProcessEnvironment(environment);
+        reader.start(QStringLiteral(PAGORA_READER), {});
+        ASSERT_TRUE(reader.waitForStarted(10000));
+        // Started once the frame images are in its working folder.
+        const QString image = runtime + "/PG/top.gif";
+        for (int i = 0; i < 200 && !QFile::exists(image); ++i) {
+            QThread::msleep(50);
+        }
+        ASSERT_TRUE(QFile::exists(image));
+        QThread::msleep(200);
+        ::kill(static_cast<pid_t>(reader.processId()), signal);
+        ASSERT_TRUE(reader.waitForFinished(20000));
+        EXPECT_EQ(reader.exitStatus(), QProcess::NormalExit) << signal;
+        EXPECT_EQ(reader.exitCode(), 0);
+        IniSettingsStore store(home.path() + "/config/pagora");
+        EXPECT_EQ(store.GetSetting("pagora", "UserSelection", "Pageno", "none"), "440") << signal;
+        EXPECT_FALSE(QFile::exists(image));
+    }
 }
 
 TEST(ReaderProgram, WithoutADisplaySaysHowToRunUnderXvfb) {

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "app/frmMain.h"
 #include "platform/BrowserControl.h"
@@ -153,7 +154,7 @@ TEST_F(WindowTest, ControlsSitInTheirContainersWithTheirCaptionsAndMenus) {
     for (QAction* menu : w.menuBar()->actions()) {
         menus << menu->text();
     }
-    EXPECT_EQ(menus, (QStringList{"View", "Bookmark", "Settings", "About"}));
+    EXPECT_EQ(menus, (QStringList{"&View", "&Bookmark", "&Settings", "&About"}));
     const std::pair<const char*, const char*> commands[] = {
         {"mnuSinglePage", "Single Page"},
         {"mnuDoublePage", "Double Page"},
@@ -163,7 +164,7 @@ TEST_F(WindowTest, ControlsSitInTheirContainersWithTheirCaptionsAndMenus) {
         {"mnuAboutPagora", "About Pagora"},
         {"mnuAboutWebsite", "Visit Website"}};
     for (const auto& [name, caption] : commands) {
-        EXPECT_EQ(Child<QAction>(name).text(), caption);
+        EXPECT_EQ(Child<QAction>(name).text().remove('&'), QString::fromLatin1(caption));
     }
     EXPECT_EQ(Child<QAction>("mnuGotoBookMark").shortcut(), QKeySequence(Qt::Key_F2));
 }
@@ -235,6 +236,127 @@ TEST_F(WindowTest, ZAndXTurnPagesWhereverTheFocusIsAndPageViewsKeepTheirScrollin
     QTest::keyClick(&right, Qt::Key_Down);
     EXPECT_GT(bar->value(), 0);
     EXPECT_EQ(PageNo(), "104 103");
+}
+
+TEST_F(WindowTest, NonLatinLayoutsTurnPagesWithTheKeysWhereZAndXAre) {
+    frmMain& w = Open("1", 100);
+    // The Arabic layout puts these letters on the Z and X keys (X11 key codes 52 and 53).
+    auto press = [&](QWidget* target, int key, unsigned scanCode) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, scanCode, 0, 0,
+                        QString(QChar(static_cast<char16_t>(key))));
+        QApplication::sendEvent(target, &event);
+    };
+    press(&w.PageView(View::SinglePage), 0x0626, 52);
+    EXPECT_EQ(PageNo(), "101");
+    press(&w, 0x0621, 53);
+    EXPECT_EQ(PageNo(), "100");
+}
+
+TEST_F(WindowTest, PageKeysScrollThePageFirstAndThenTurnIt) {
+    Store("UserSelection", "FontSize", "120");
+    frmMain& w = Open("1", 100);
+    BrowserControl& view = w.PageView(View::SinglePage);
+    view.setFocus();
+    QScrollBar* bar = view.verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    QTest::keyClick(&view, Qt::Key_PageDown);
+    EXPECT_GT(bar->value(), 0);
+    EXPECT_EQ(PageNo(), "100");
+    bar->setValue(bar->maximum());
+    QTest::keyClick(&view, Qt::Key_Space);
+    EXPECT_EQ(PageNo(), "101");
+    EXPECT_EQ(bar->value(), 0);
+    QTest::keyClick(&view, Qt::Key_Left);
+    EXPECT_EQ(PageNo(), "102");
+    QTest::keyClick(&view, Qt::Key_PageUp);
+    EXPECT_EQ(PageNo(), "101");
+    QTest::keyClick(&w, Qt::Key_End);
+    EXPECT_EQ(PageNo(), "604");
+    QTest::keyClick(&Child<QPushButton>("cmdNext"), Qt::Key_Home);
+    EXPECT_EQ(PageNo(), "1");
+    QTest::keyClick(&view, Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_EQ(Child<QPushButton>("cmdTextSize").text(), "121");
+    QWheelEvent wheel(QPointF(10, 10), view.viewport()->mapToGlobal(QPointF(10, 10)), QPoint(),
+                      QPoint(0, -120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view.viewport(), &wheel);
+    EXPECT_EQ(Child<QPushButton>("cmdTextSize").text(), "120");
+}
+
+TEST_F(WindowTest, KeyboardUsersReachEveryControlAndTheLinksOfAPage) {
+    frmMain& w = Open("1", 6);
+    EXPECT_EQ(Child<QPushButton>("cmdTextSize").toolTip(), "Text size: 35");
+    EXPECT_EQ(Child<QPushButton>("cmdPageNo").toolTip(), "Page 6");
+    for (QPushButton* button : w.findChildren<QPushButton*>()) {
+        EXPECT_FALSE(button->accessibleName().isEmpty()) << button->objectName().toStdString();
+        EXPECT_FALSE(button->toolTip().isEmpty()) << button->objectName().toStdString();
+    }
+    // Tab runs along the bar from left to right and then into the page.
+    QWidget* focus = &Child<QPushButton>("cmdNext");
+    QStringList order;
+    for (int i = 0; i < 9; ++i) {
+        order << focus->objectName();
+        focus = focus->nextInFocusChain();
+        while (!focus->isVisible() || focus->focusPolicy() == Qt::NoFocus) {
+            focus = focus->nextInFocusChain();
+        }
+    }
+    EXPECT_EQ(order,
+              (QStringList{"cmdNext", "cmdPageNo", "cmdPrevious", "cmdDecrease", "cmdTextSize",
+                           "cmdIncrease", "cmdSuraSelect", "cmdSelectJuz", "wbSinglePage"}));
+    // In the page, Tab reaches the links; Space follows a focused link as Enter does.
+    BrowserControl& view = w.PageView(View::SinglePage);
+    view.setFocus();
+    QTest::keyClick(&view, Qt::Key_Tab);
+    QTest::keyClick(&view, Qt::Key_Space);
+    EXPECT_EQ(clipboard_.text, "1:16");
+    QTest::keyClick(&view, Qt::Key_Tab);
+    QTest::keyClick(&view, Qt::Key_Return);
+    EXPECT_EQ(Stored("Bookmark", "BookmarkAya"), "0");
+    EXPECT_EQ(PageNo(), "6");
+}
+
+TEST_F(WindowTest, ModeMenuShowsTheModeAndChoosersOpenUnderTheirButtons) {
+    frmMain& w = Open("2", 100);
+    EXPECT_TRUE(Child<QAction>("mnuDoublePage").isChecked());
+    EXPECT_FALSE(Child<QAction>("mnuSinglePage").isChecked());
+    Trigger("mnuSinglePage");
+    EXPECT_TRUE(Child<QAction>("mnuSinglePage").isChecked());
+    EXPECT_FALSE(Child<QAction>("mnuDoublePage").isChecked());
+    Click("cmdSelectJuz");
+    QPushButton& juz = Child<QPushButton>("cmdSelectJuz");
+    const QPoint below = juz.mapToGlobal(QPoint(0, juz.height()));
+    EXPECT_EQ(menu_->shownAt.x, below.x());
+    EXPECT_EQ(menu_->shownAt.y, below.y());
+    EXPECT_TRUE(w.isVisible());
+}
+
+TEST_F(WindowTest, FullScreenAndCtrlQAreKeptLikeTheMaximisedStateAndAClose) {
+    frmMain& w = Open("1", 100);
+    QTest::keyClick(&w, Qt::Key_F11);
+    EXPECT_TRUE(w.isFullScreen());
+    EXPECT_TRUE(Child<QAction>("mnuFullScreen").isChecked());
+    Click("cmdNext");
+    QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(Stored("WindowState", "FullScreen"), "1");
+    EXPECT_EQ(Stored("UserSelection", "Pageno"), "101");
+    frmMain& again = Open("1", 100);
+    EXPECT_TRUE(again.isFullScreen());
+    QTest::keyClick(&again, Qt::Key_F11);
+    EXPECT_FALSE(again.isFullScreen());
+}
+
+TEST_F(WindowTest, APlacementFromALargerScreenOpensWhollyVisible) {
+    Store("WindowState", "State", "0");
+    Store("WindowState", "Left", "-30000");
+    Store("WindowState", "Top", "400");
+    Store("WindowState", "Width", "16770");
+    Store("WindowState", "Height", "15375");
+    frmMain& w = Open();
+    const QRect available = w.screen()->availableGeometry();
+    EXPECT_TRUE(available.contains(w.frameGeometry()))
+        << w.frameGeometry().width() << "x" << w.frameGeometry().height() << " on "
+        << available.width() << "x" << available.height();
 }
 
 TEST_F(WindowTest, MenuCommandsReachTheirCommands) {

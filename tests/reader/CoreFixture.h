@@ -52,9 +52,10 @@ class CoreTest : public ::testing::Test {
         return *core_;
     }
     // Shut-down as the window runs it, in the given window state.
-    void Close(int windowState = kStateNormal, TwipRect outer = {1500, 900, 9000, 7000}) {
-        core_->SaveSettings(windowState, outer);
-        core_->RemoveFrameImagesIfLast();
+    void Close(int windowState = kStateNormal, TwipRect outer = {1500, 900, 9000, 7000},
+               bool fullScreen = false) {
+        core_->SaveSettings(windowState, outer, fullScreen);
+        core_->ShutDown();
     }
 
     QString Stored(SettingKey key, const QString& app = QStringLiteral("pagora")) {

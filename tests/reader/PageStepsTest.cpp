@@ -43,21 +43,34 @@ TEST(PageStepsTest, TextSizeButtonsStopAtTheirLimits) {
     EXPECT_EQ(DecreasedTextSize(250), 249);
 }
 
-TEST(PageStepsTest, OnlyZAndXAreCommands) {
+TEST(PageStepsTest, KeyCommandsAndTheKeysLeftToTheFocusedControl) {
     EXPECT_EQ(CommandForKey(90), KeyCommand::Next);
-    EXPECT_EQ(CommandForKey(88), KeyCommand::Previous);
-    for (int key : {38, 40, 37, 39, 0, 89, 91, 122, 120, 32, 13}) {
+    EXPECT_EQ(CommandForKey(88, 7), KeyCommand::Previous);
+    EXPECT_EQ(CommandForKey(37), KeyCommand::Next);
+    EXPECT_EQ(CommandForKey(39), KeyCommand::Previous);
+    EXPECT_EQ(CommandForKey(36, 1), KeyCommand::First);
+    EXPECT_EQ(CommandForKey(35), KeyCommand::Last);
+    EXPECT_EQ(CommandForKey(187, 2), KeyCommand::Larger);
+    EXPECT_EQ(CommandForKey(109, 3), KeyCommand::Smaller);
+    for (int key : {38, 40, 0, 89, 91, 122, 120, 13, 187, 189}) {
         EXPECT_EQ(CommandForKey(key), KeyCommand::None) << key;
     }
+    EXPECT_EQ(CommandForKey(34, 0, ScrollRoom{false, true, false, false}), KeyCommand::None);
+    EXPECT_EQ(CommandForKey(32, 1, ScrollRoom{false, true, false, false}), KeyCommand::Previous);
 }
 
-TEST(PageStepsTest, QtKeysBecomeVirtualKeyCodes) {
-    EXPECT_TRUE(IsCommandKey(VirtualKeyCode(Qt::Key_Z)));
-    EXPECT_TRUE(IsCommandKey(VirtualKeyCode(Qt::Key_X)));
-    EXPECT_FALSE(IsCommandKey(VirtualKeyCode(Qt::Key_Up)));
+TEST(PageStepsTest, QtKeysBecomeVirtualKeyCodesAndOtherScriptsKeepZAndXInPlace) {
+    EXPECT_EQ(VirtualKeyCode(Qt::Key_Z), 90);
+    EXPECT_EQ(VirtualKeyCode(Qt::Key_X, 53), 88);
+    EXPECT_EQ(VirtualKeyCode(Qt::Key_W, 52), 87);  // a Latin layout keeps its letters
     EXPECT_EQ(VirtualKeyCode(Qt::Key_Up), 38);
     EXPECT_EQ(VirtualKeyCode(Qt::Key_PageDown), 34);
+    EXPECT_EQ(VirtualKeyCode(Qt::Key_Equal), 187);
     EXPECT_EQ(VirtualKeyCode(Qt::Key_F2), 0);
+    // The Arabic layout's letters on the Z and X keys (evdev 44 and 45, plus 8).
+    EXPECT_EQ(VirtualKeyCode(0x0626, 52), 90);
+    EXPECT_EQ(VirtualKeyCode(0x0621, 53), 88);
+    EXPECT_EQ(VirtualKeyCode(0x0621, 54), 0);
     EXPECT_EQ(ShiftState(Qt::ShiftModifier | Qt::AltModifier), 5);
 }
 

@@ -23,6 +23,15 @@ TEST(AboutTextTest, VersionLineComesFromTheProjectVersion) {
     EXPECT_EQ(ProductTitle(), QStringLiteral("Tamrit Pagora"));
 }
 
+TEST(AboutTextTest, DescriptionNamesTheSourcesAndTheirLicences) {
+    const QString text = ProductDescription();
+    for (const char* credit : {"quran-json", "QuranEnc", "CC BY-SA 4.0", "quran-meta", "MIT",
+                               "Amiri Quran", "OFL", "GPL"}) {
+        EXPECT_TRUE(text.contains(QLatin1String(credit))) << credit;
+    }
+    EXPECT_FALSE(text.contains(QStringLiteral("King Fahd")));
+}
+
 TEST(AboutTextTest, WebPageLinkIsTheWebsiteFollowedByThePagePath) {
     const QString link = WebPageLink();
     EXPECT_EQ(MakerWebsite(), ConfiguredWebsite());

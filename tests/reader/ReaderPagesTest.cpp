@@ -119,21 +119,46 @@ TEST_F(PagesTest, NextAndPreviousStopAtTheEndsOfTheBook) {
     EXPECT_EQ(spreads.CurrentPage(), 1);
 }
 
-TEST_F(PagesTest, PagePromptTakesTheLeadingNumberAndIgnoresTheRest) {
+TEST_F(PagesTest, PagePromptTakesTheLeadingNumberInAnyDigits) {
     ReaderCore& core = StartAt(100, PageMode::Single);
-    const std::pair<const char*, int> answers[] = {
-        {"12abc", 12}, {"0", 12},   {"605", 12}, {"abc", 12},    {"   ", 12}, {"", 12},
-        {"604.4", 12}, {"0.6", 12}, {"2.5", 2},  {"603.5", 604}, {" 45 ", 45}};
+    const std::pair<QString, int> answers[] = {
+        {"12abc", 12},
+        {"2.5", 2},
+        {"603.5", 604},
+        {" 45 ", 45},
+        {QString::fromUtf16(u"\u0661\u0662"), 12},          // Arabic-Indic
+        {QString::fromUtf16(u"\u06F6\u06F0\u06F4"), 604}};  // Eastern Arabic-Indic
     for (const auto& [answer, page] : answers) {
         prompt_.answers = {answer};
         core.AskForPage();
-        EXPECT_EQ(core.CurrentPage(), page) << answer;
+        EXPECT_EQ(core.CurrentPage(), page) << answer.toStdString();
     }
-    ASSERT_FALSE(prompt_.asked.empty());
+    ASSERT_EQ(prompt_.asked.size(), 6u);
     EXPECT_EQ(prompt_.asked[0].prompt, "Enter page number (1 to 604)");
     EXPECT_EQ(prompt_.asked[0].title, "Enter Page Number");
     EXPECT_EQ(prompt_.asked[0].defaultText, "100");
-    EXPECT_EQ(prompt_.asked.back().defaultText, "604");
+    EXPECT_EQ(prompt_.asked[1].defaultText, "12");
+}
+
+TEST_F(PagesTest, ARefusedNumberIsAskedForAgainAndCancelChangesNothing) {
+    ReaderCore& core = StartAt(100, PageMode::Single);
+    for (const QString refused : {"0", "605", "abc", "604.4", "0.6"}) {
+        prompt_.asked.clear();
+        prompt_.answers = {refused};  // then the prompt is cancelled
+        core.AskForPage();
+        EXPECT_EQ(core.CurrentPage(), 100) << refused.toStdString();
+        ASSERT_EQ(prompt_.asked.size(), 2u);
+        EXPECT_EQ(prompt_.asked[1].defaultText, refused);
+        EXPECT_TRUE(
+            prompt_.asked[1].prompt.contains("\"" + refused + "\" is not a number from 1 to 604"));
+        EXPECT_TRUE(prompt_.asked[1].prompt.endsWith("Enter page number (1 to 604)"));
+    }
+    prompt_.answers = {"605", "x", "17"};
+    core.AskForPage();
+    EXPECT_EQ(core.CurrentPage(), 17);
+    prompt_.answers = {"   "};
+    core.AskForPage();
+    EXPECT_EQ(core.CurrentPage(), 17);
 }
 
 TEST_F(PagesTest, PagePromptInDoublePageModeShowsTheSpreadHoldingThePage) {
@@ -170,34 +195,68 @@ TEST_F(PagesTest, TextSizeIsTenToTwoHundredFromThePromptAndTheButtons) {
     EXPECT_TRUE(Shown(View::SinglePage).document.contains("font-size: 11px"));
 }
 
-TEST_F(PagesTest, ZAndXTurnPagesWithAnyShiftStateAndOtherKeysDoNothing) {
+TEST_F(PagesTest, ZAndXTurnPagesWithAnyShiftStateAndUpAndDownAreLeftToTheView) {
     ReaderCore& core = StartAt(100, PageMode::Single);
     for (int shift : {0, 1, 2, 4}) {
-        core.KeyDown(90, shift);
+        EXPECT_TRUE(core.KeyDown(90, shift));
     }
     EXPECT_EQ(core.CurrentPage(), 104);
     core.KeyDown(88, 1);
     EXPECT_EQ(core.CurrentPage(), 103);
-    for (int other : {38, 40, 37, 39, 32, 89, 0}) {
-        core.KeyDown(other, 0);
+    for (int other : {38, 40, 89, 0, 187, 189}) {
+        EXPECT_FALSE(core.KeyDown(other, 0)) << other;
     }
     EXPECT_EQ(core.CurrentPage(), 103);
+}
+
+TEST_F(PagesTest, PageKeysTurnPagesOnlyWhenTheViewCannotScrollThatWay) {
+    ReaderCore& core = StartAt(100, PageMode::Double);  // spread 99-100
+    const ScrollRoom everywhere{true, true, true, true};
+    for (int key : {37, 39, 33, 34, 32}) {
+        EXPECT_FALSE(core.KeyDown(key, 0, everywhere)) << key;
+    }
+    EXPECT_FALSE(core.KeyDown(32, 1, everywhere));
+    EXPECT_EQ(core.CurrentPage(), 99);
+    // Left, Page Down and Space are the next page in a right-to-left book.
+    const std::tuple<int, int, ScrollRoom, int> turns[] = {
+        {37, 0, {true, true, false, true}, 101}, {34, 0, {true, false, true, true}, 103},
+        {32, 0, {true, false, true, true}, 105}, {39, 0, {true, true, true, false}, 103},
+        {33, 0, {false, true, true, true}, 101}, {32, 1, {false, true, true, true}, 99}};
+    for (const auto& [key, shift, room, page] : turns) {
+        EXPECT_TRUE(core.KeyDown(key, shift, room)) << key;
+        EXPECT_EQ(core.CurrentPage(), page) << key;
+    }
+    EXPECT_TRUE(core.KeyDown(35, 0, everywhere));
+    EXPECT_EQ(screen_.captions.pageNumber, "604 603");
+    EXPECT_TRUE(core.KeyDown(36, 0));
+    EXPECT_EQ(screen_.captions.pageNumber, "2 1");
+}
+
+TEST_F(PagesTest, CtrlWithPlusOrMinusChangesTheTextSize) {
+    ReaderCore& core = StartAt(100, PageMode::Single);
+    EXPECT_TRUE(core.KeyDown(187, 2));
+    EXPECT_TRUE(core.KeyDown(107, 2));
+    EXPECT_EQ(core.TextSize(), 37);
+    EXPECT_TRUE(core.KeyDown(189, 2));
+    EXPECT_EQ(screen_.captions.textSize, "36");
+    EXPECT_FALSE(core.KeyDown(189, 0));
+    EXPECT_EQ(core.TextSize(), 36);
 }
 
 TEST_F(PagesTest, SuraMenuListsTheNamesAndShowsTheChosenSurasFirstPage) {
     ReaderCore& core = StartAt(300, PageMode::Single);
     menu_->choose = {"Sura 1 - 25", "Sura-1"};
-    core.ChooseSura(0);
+    core.ChooseSura(0, {});
     EXPECT_EQ(core.CurrentPage(), 1);
     ASSERT_EQ(menu_->shown.size(), 1u);
     EXPECT_EQ(menu_->shown[0],
               (std::vector<std::string>{"Sura 1 - 25", "Sura 26 - 50", "Sura 51 - 75",
                                         "Sura 76 - 100", "Sura 101 - 114"}));
     menu_->choose = {"Sura 101 - 114", "Sura-114"};
-    core.ChooseSura(0);
+    core.ChooseSura(0, {});
     EXPECT_EQ(core.CurrentPage(), book_.quranPageIndex.split("\r\n")[113].toInt());
     menu_->choose = {};  // dismissed
-    core.ChooseSura(0);
+    core.ChooseSura(0, {});
     EXPECT_EQ(core.CurrentPage(), book_.quranPageIndex.split("\r\n")[113].toInt());
 }
 
@@ -205,7 +264,7 @@ TEST_F(PagesTest, ASuraStartingOnAnEvenPageIsShownWithItsSpread) {
     // Sura 4 of the small book starts on page 17 and sura 5 on page 22.
     ReaderCore& core = StartAt(300, PageMode::Double);
     menu_->choose = {"Sura 1 - 25", "Sura-5"};
-    core.ChooseSura(0);
+    core.ChooseSura(0, {});
     EXPECT_EQ(screen_.captions.pageNumber, "22 21");
     EXPECT_EQ(core.CurrentPage(), 21);
 }
@@ -213,7 +272,7 @@ TEST_F(PagesTest, ASuraStartingOnAnEvenPageIsShownWithItsSpread) {
 TEST_F(PagesTest, JuzMenuShowsTheChosenJuzsFirstPage) {
     ReaderCore& core = StartAt(300, PageMode::Single);
     menu_->choose = {"Juz 21 - 30", "30"};
-    core.ChooseJuz(0);
+    core.ChooseJuz(0, {});
     EXPECT_EQ(core.CurrentPage(), 581);
     EXPECT_EQ(menu_->shown[0],
               (std::vector<std::string>{"Juz 1 - 10", "Juz 11 - 20", "Juz 21 - 30"}));
@@ -228,7 +287,7 @@ TEST_F(PagesTest, AStartTableEntryThatIsNoPageIsNotShown) {
     ReaderCore& core = StartAt(300, PageMode::Single);
     for (const char* entry : {"2", "3"}) {
         menu_->choose = {"Juz 1 - 10", entry};
-        core.ChooseJuz(0);
+        core.ChooseJuz(0, {});
         EXPECT_EQ(core.CurrentPage(), 300) << entry;
     }
 }

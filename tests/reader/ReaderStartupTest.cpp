@@ -75,12 +75,11 @@ TEST_F(StartupTest, ShutDownSavesWhatTheNextStartRestores) {
     EXPECT_EQ(next.CurrentPage(), 17);
     EXPECT_EQ(screen_.mode, PageMode::Double);
     EXPECT_EQ(screen_.captions.textSize, "36");
-    const TwipRect screen{0, 0, 28800, 16200};
-    EXPECT_EQ(next.StoredOuterRect({0, 0, 1, 1}, screen, screen),
+    EXPECT_EQ(next.StoredOuterRect({0, 0, 1, 1}, {{0, 0, 28800, 16200}}),
               (TwipRect{1500, 900, 9000, 7000.5F}));
 }
 
-TEST_F(StartupTest, MaximisedOrMinimisedWindowsKeepTheirEarlierPlacement) {
+TEST_F(StartupTest, MaximisedMinimisedOrFullScreenWindowsKeepTheirEarlierPlacement) {
     Store(setting::kLeft, "1500");
     Store(setting::kWidth, "9000");
     Start();
@@ -88,6 +87,12 @@ TEST_F(StartupTest, MaximisedOrMinimisedWindowsKeepTheirEarlierPlacement) {
     EXPECT_EQ(Stored(setting::kWindowState), "2");
     EXPECT_EQ(Stored(setting::kLeft), "1500");
     EXPECT_EQ(Stored(setting::kWidth), "9000");
+    EXPECT_FALSE(Start().StoredFullScreen());
+    Close(kStateNormal, {0, 0, 30000, 20000}, true);
+    EXPECT_EQ(Stored(setting::kWidth), "9000");
+    EXPECT_EQ(Stored(setting::kFullScreen), "1");
+    EXPECT_TRUE(Start().StoredFullScreen());
+    Close(kStateMaximised, {0, 0, 30000, 20000});
     EXPECT_EQ(Start().StoredWindowState(kStateNormal), kStateMaximised);
     Close(kStateMinimised, {-100, -100, 200, 200});
     EXPECT_EQ(Start().StoredWindowState(kStateNormal), kStateMinimised);
@@ -132,38 +137,52 @@ TEST_F(StartupTest, UnusableStoredNumbersFallBackWithAWarning) {
     }
 }
 
-TEST_F(StartupTest, PageBelowOneBecomes440AndPastTheBookIsKept) {
-    for (const QString stored : {"0", "-3"}) {
-        Store(setting::kPageNo, stored);
-        EXPECT_EQ(Start().CurrentPage(), 440) << stored.toStdString();
+TEST_F(StartupTest, StoredPagesAndSizesOutsideTheirRangesTakeTheDefaults) {
+    for (const QString page : {"0", "-3", "605", "1000"}) {
+        Store(setting::kPageNo, page);
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(Start().CurrentPage(), 440) << page.toStdString();
+        EXPECT_NE(::testing::internal::GetCapturedStderr().find(page.toStdString()),
+                  std::string::npos);
     }
-    Store(setting::kPageNo, "700");
-    Store(setting::kFontSize, "5");
+    for (const QString size : {"9", "-5", "201", "1000"}) {
+        Store(setting::kFontSize, size);
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(Start().TextSize(), 35) << size.toStdString();
+        EXPECT_NE(::testing::internal::GetCapturedStderr().find("text size"), std::string::npos);
+    }
+    Store(setting::kPageNo, "604");
+    Store(setting::kFontSize, "200");
     ReaderCore& core = Start();
-    EXPECT_EQ(core.CurrentPage(), 700);
-    EXPECT_EQ(core.TextSize(), 5);
-    EXPECT_EQ(screen_.captions.pageNumber, "700");
-    EXPECT_EQ(screen_.captions.suras, "");
-    EXPECT_EQ(screen_.views.count(View::SinglePage), 0u);
+    EXPECT_EQ(core.CurrentPage(), 604);
+    EXPECT_EQ(core.TextSize(), 200);
+    Close();
+    EXPECT_EQ(Stored(setting::kFontSize), "200");
 }
 
-TEST_F(StartupTest, StoredPlacementTakesEachValueOrItsDefault) {
+TEST_F(StartupTest, StoredPlacementTakesEachValueOrItsDefaultAndFitsOntoAScreen) {
     ReaderCore& core = Start();
-    const TwipRect screen{0, 0, 20000, 12000};
+    const std::vector<TwipRect> screens = {{0, 0, 20000, 12000}, {20000, 0, 15000, 9000}};
     const TwipRect shown{0, 0, 10000, 8000};
-    // Nothing stored: the window as shown, centred.
-    EXPECT_EQ(core.StoredOuterRect(shown, screen, screen), (TwipRect{5000, 2000, 10000, 8000}));
+    // Nothing stored: the window as shown, centred on the first screen.
+    EXPECT_EQ(core.StoredOuterRect(shown, screens), (TwipRect{5000, 2000, 10000, 8000}));
     Store(setting::kTop, "100");
     Store(setting::kWidth, "12000.5");
-    EXPECT_EQ(core.StoredOuterRect(shown, screen, screen), (TwipRect{5000, 100, 12000.5F, 8000}));
-    // Beyond twice the larger of screen and desktop (or no size at all) is not applied.
-    Store(setting::kLeft, "-1e9");
-    Store(setting::kWidth, "40001");
+    EXPECT_EQ(core.StoredOuterRect(shown, screens), (TwipRect{5000, 100, 12000.5F, 8000}));
+    // On the second screen, partly off it: moved onto it.
+    Store(setting::kLeft, "30000");
+    EXPECT_EQ(core.StoredOuterRect(shown, screens), (TwipRect{22999.5F, 100, 12000.5F, 8000}));
+    // Saved on a larger screen (1118 x 1025 px), opened on 1024 x 600 px: wholly visible.
+    Store(setting::kLeft, "-30000");
+    Store(setting::kWidth, "16770");
+    Store(setting::kHeight, "15375");
+    EXPECT_EQ(core.StoredOuterRect(shown, {{0, 0, 15360, 9000}}), (TwipRect{0, 0, 15360, 9000}));
+    // Values that are no numbers, or no sizes, take their defaults.
+    Store(setting::kLeft, "left");
+    Store(setting::kWidth, "12000.5");
     Store(setting::kHeight, "-5");
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(core.StoredOuterRect(shown, screen, screen), (TwipRect{5000, 100, 10000, 8000}));
-    const TwipRect wideDesktop{0, 0, 40000, 12000};
-    EXPECT_EQ(core.StoredOuterRect(shown, screen, wideDesktop).Width, 40001);
+    EXPECT_EQ(core.StoredOuterRect(shown, screens), (TwipRect{5000, 100, 12000.5F, 8000}));
     const std::string warnings = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(warnings.find("WindowState/Left"), std::string::npos) << warnings;
     EXPECT_NE(warnings.find("WindowState/Height"), std::string::npos) << warnings;
@@ -200,6 +219,21 @@ TEST_F(StartupTest, MissingMemberEndsStartUpNamingItAndLeavesNothingBehind) {
     EXPECT_EQ(Stored(setting::kWindowState), "<absent>");
 }
 
+TEST_F(StartupTest, ASettingsStoreThatCannotBeWrittenIsReportedOnceAndShutDownGoesOn) {
+    ReaderCore& core = Start();
+    // A folder stands where the store's file should be.
+    ASSERT_TRUE(QDir().mkpath(store_->FileFor("pagora")));
+    ::testing::internal::CaptureStderr();
+    core_->NavigationFilter(View::SinglePage, "about:blank#num1");
+    Close();
+    const std::string printed = ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(boxes_.errors.size(), 1u);
+    EXPECT_TRUE(boxes_.errors[0].text.contains("could not be saved"));
+    EXPECT_NE(printed.find("could not be saved"), std::string::npos);
+    EXPECT_EQ(core.BookmarkPage(), "440");
+    EXPECT_TRUE(WorkingFiles().isEmpty());  // the frame images went all the same
+}
+
 TEST_F(StartupTest, FailedStartLeavesTheFrameImagesOfAnotherReader) {
     Start();
     book_.WriteSupport(exeDir_.path(), {"bottom.gif"});
@@ -225,7 +259,7 @@ TEST_F(StartupTest, CommandsDoNothingBeforeStartUpOrAfterShutDown) {
     core_->AskForTextSize();
     core_->IncreaseTextSize();
     core_->GoToBookmark();
-    core_->ChooseSura(0);
+    core_->ChooseSura(0, {});
     core_->SetPageMode(PageMode::Double);
     EXPECT_TRUE(screen_.views.empty());
     EXPECT_TRUE(prompt_.asked.empty());

@@ -82,18 +82,30 @@ TEST_F(VersesTest, AStoredBookmarkIsPaintedAtStartAndGoToBookmarkShowsItsPage) {
     core.GoToBookmark();
     EXPECT_EQ(core.CurrentPage(), 12);
     EXPECT_EQ(screen_.Red(View::SinglePage), std::vector<QString>{"2"});
+    EXPECT_EQ(screen_.scrolledTo, (std::vector<std::pair<View, QString>>{{View::SinglePage, "2"}}));
+    core.SetPageMode(PageMode::Double);  // 12 is the left page of spread 11-12
+    core.GoToBookmark();
+    EXPECT_EQ(screen_.scrolledTo.back(), (std::pair<View, QString>{View::PageTwo, "2"}));
 }
 
-TEST_F(VersesTest, GoToBookmarkWithoutAUsablePageDoesNothing) {
-    for (const QString page : {"<absent>", "", "0", "abc", "999"}) {
+TEST_F(VersesTest, GoToBookmarkWithoutAUsablePageShowsNoOtherPage) {
+    for (const QString page : {"<absent>", "", "0", "abc", "999", "-3"}) {
         if (page != "<absent>") {
             Store(setting::kBookmarkPage, page);
         }
+        boxes_.informations.clear();
         ReaderCore& core = StartAt(300, PageMode::Single);
         const int writes = Shown(View::SinglePage).writes;
         core.GoToBookmark();
         EXPECT_EQ(core.CurrentPage(), 300) << page.toStdString();
         EXPECT_EQ(Shown(View::SinglePage).writes, writes);
+        // Nothing stored (or nothing that reads as a number) is no bookmark at all; a stored
+        // page that is not one of the book says so.
+        const bool none = page == "<absent>" || page == "" || page == "0" || page == "abc";
+        ASSERT_EQ(boxes_.informations.size(), none ? 0u : 1u) << page.toStdString();
+        if (!none) {
+            EXPECT_TRUE(boxes_.informations[0].text.contains("no usable bookmark"));
+        }
     }
 }
 
@@ -153,10 +165,17 @@ TEST_F(VersesTest, MenuCommandsExplainAndOpenTheWebPage) {
     EXPECT_EQ(boxes_.informations[0].title, "Setting bookmark");
     EXPECT_EQ(boxes_.informations[1].text, TiloraHelpText());
     EXPECT_EQ(boxes_.informations[1].title, "Linking with Tilora");
-    shell_.failing = true;
     core.OpenWebPage();
     EXPECT_EQ(shell_.opened, std::vector<QString>{WebPageLink()});
-    EXPECT_TRUE(boxes_.errors.empty());
+    EXPECT_EQ(boxes_.informations.size(), 2u);
+    // Without a browser (or with one that fails) the user hears why nothing opened.
+    shell_.browser = false;
+    core.OpenWebPage();
+    shell_.failing = true;
+    core.OpenWebPage();
+    ASSERT_EQ(boxes_.informations.size(), 4u);
+    EXPECT_TRUE(boxes_.informations[2].text.contains(WebPageLink()));
+    EXPECT_EQ(boxes_.informations[3].title, "Visit Website");
 }
 
 }  // namespace

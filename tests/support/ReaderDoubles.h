@@ -109,16 +109,18 @@ class RecordingClipboard : public Clipboard {
     }
 };
 
+// Takes every link, or none (`browser` false), or throws (`failing`).
 class RecordingShell : public Shell {
   public:
     std::vector<QString> opened;
+    bool browser = true;
     bool failing = false;
     bool OpenLink(const QString& link) override {
         opened.push_back(link);
         if (failing) {
             throw std::runtime_error("no handler");
         }
-        return true;
+        return browser;
     }
 };
 
@@ -128,8 +130,10 @@ class AnsweringPopupMenu : public QtPopupMenu {
   public:
     std::vector<std::string> choose;
     std::vector<std::vector<std::string>> shown;  // the top-level captions of each menu shown
-    std::int32_t TrackPopupMenuEx(MenuHandle menu, std::uint32_t, std::int32_t, std::int32_t,
+    ScreenPoint shownAt;
+    std::int32_t TrackPopupMenuEx(MenuHandle menu, std::uint32_t, std::int32_t x, std::int32_t y,
                                   WindowHandle) override {
+        shownAt = {x, y};
         const std::unique_ptr<QMenu> built = BuildQMenu(menu);
         std::vector<std::string> top;
         for (const QAction* action : built->actions()) {
@@ -167,6 +171,7 @@ class RecordingScreen : public ReaderScreen {
     std::map<View, ViewState> views;
     std::optional<PageMode> mode;
     Captions captions;
+    std::vector<std::pair<View, QString>> scrolledTo;  // number links scrolled into sight
 
     void WriteDocument(View view, const QString& pageKey, const QString& document) override {
         ViewState& state = views[view];
@@ -185,6 +190,9 @@ class RecordingScreen : public ReaderScreen {
             matched = matched || anchor == item;
         }
         return matched;
+    }
+    void ScrollToNumberLink(View view, const QString& item) override {
+        scrolledTo.emplace_back(view, item);
     }
     void ShowMode(PageMode shown) override { mode = shown; }
     void ShowCaptions(const Captions& shown) override { captions = shown; }
