@@ -480,6 +480,8 @@ void frmMain::ShowMode(PageMode mode) {
     fraOnePage_->setVisible(mode == PageMode::Single);
     fraTwoPage_->setVisible(mode == PageMode::Double);
     (mode == PageMode::Single ? actSinglePage_ : actDoublePage_)->setChecked(true);
+    // The page has the keyboard, so that the reading keys scroll and turn it from the start.
+    PageView(mode == PageMode::Single ? View::SinglePage : View::PageOne).setFocus();
 }
 
 void frmMain::ShowCaptions(const Captions& captions) {

@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev nlohmann-json3-dev libgif-dev
   qt6-base-dev libgl-dev fonts-hosny-amiri fontconfig
   xvfb xdotool xclip xauth hyperfine libx11-dev
+  openbox x11-xkb-utils x11-utils x11-xserver-utils
 )
 # Node.js may come from elsewhere (with its own npm); only ask Debian for it when missing.
 command -v node >/dev/null 2>&1 || packages+=(nodejs)

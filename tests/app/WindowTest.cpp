@@ -284,6 +284,7 @@ TEST_F(WindowTest, PageKeysScrollThePageFirstAndThenTurnIt) {
 
 TEST_F(WindowTest, KeyboardUsersReachEveryControlAndTheLinksOfAPage) {
     frmMain& w = Open("1", 6);
+    EXPECT_EQ(QApplication::focusWidget(), &w.PageView(View::SinglePage));
     EXPECT_EQ(Child<QPushButton>("cmdTextSize").toolTip(), "Text size: 35");
     EXPECT_EQ(Child<QPushButton>("cmdPageNo").toolTip(), "Page 6");
     for (QPushButton* button : w.findChildren<QPushButton*>()) {
