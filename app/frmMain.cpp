@@ -20,7 +20,8 @@
 #include <vector>
 
 #include "app/SettingsValues.h"
-#include "codec/Error.h"
+#include "base/Error.h"
+#include "base/Files.h"
 #include "interaction/Bookmark.h"
 #include "platform/BrowserControl.h"
 #include "platform/Dialogs.h"
@@ -50,30 +51,8 @@ std::string Std(const QString& text) {
 }
 
 std::vector<char> ReadWholeFile(const QString& path, const std::string& source) {
-    const std::string name = Std(path);
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        throw FileError(errno, source, name);
-    }
-    std::vector<char> bytes;
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            const int error = errno;
-            ::close(fd);
-            throw FileError(error, source, name);
-        }
-        if (got == 0) {
-            break;
-        }
-        bytes.insert(bytes.end(), buffer, buffer + got);
-    }
-    ::close(fd);
-    return bytes;
+    const std::vector<uint8_t> bytes = pagora::ReadWholeFile(Std(path), source);
+    return std::vector<char>(bytes.begin(), bytes.end());
 }
 
 void DeleteFile(const QString& path, const std::string& source) {

@@ -1,16 +1,13 @@
 #include "render/QuranIndex.h"
 
+#include "base/Numbers.h"
+
 namespace pagora {
 
 namespace {
 
 std::optional<long long> EntryNumber(const QString& text) {
-    bool ok = false;
-    const long long value = text.trimmed().toLongLong(&ok);
-    if (!ok) {
-        return std::nullopt;
-    }
-    return value;
+    return TextToInteger(text.toStdString());
 }
 
 std::optional<long long> TableNumber(const QStringList& table, long long index) {

@@ -2,7 +2,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "codec/Error.h"
+#include "base/Error.h"
 #include "data/ArchiveWriter.h"
 #include "platform/BrowserControl.h"
 #include "render/PageDocument.h"

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "codec/Error.h"
+#include "base/Error.h"
 #include "platform/BrowserControl.h"
 #include "tests/app/ReaderFixture.h"
 #include "window/Layout.h"
