@@ -19,7 +19,7 @@
 #include <QWindow>
 #include <iostream>
 
-#include "codec/Error.h"
+#include "base/Error.h"
 #include "platform/BrowserControl.h"
 #include "platform/Dialogs.h"
 #include "platform/ProcessFacts.h"

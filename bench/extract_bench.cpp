@@ -21,7 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "codec/Error.h"
+#include "base/Error.h"
+#include "base/Numbers.h"
 #include "data/ArchiveWriter.h"
 #include "data/Module1.h"
 
@@ -91,13 +92,14 @@ std::vector<std::string> MemberNames(const std::string& archive) {
     if (bytes.size() < 10) {
         return names;
     }
-    const size_t length = std::strtoul(bytes.substr(bytes.size() - 10).c_str(), nullptr, 10);
-    if (length > bytes.size() - 10) {
+    const double length = pagora::LeadingNumber(bytes.substr(bytes.size() - 10));
+    if (length < 0 || length > static_cast<double>(bytes.size() - 10)) {
         return names;
     }
-    const std::string directory = bytes.substr(bytes.size() - 10 - length, length);
+    const std::string directory =
+        bytes.substr(bytes.size() - 10 - static_cast<size_t>(length), static_cast<size_t>(length));
     size_t pos = directory.find(':');
-    const long count = std::strtol(directory.substr(0, pos).c_str(), nullptr, 10);
+    const double count = pagora::LeadingNumber(directory.substr(0, pos));
     for (long k = 0; k < count && pos != std::string::npos; ++k) {
         const size_t next = directory.find(':', pos + 1);
         if (next == std::string::npos) {

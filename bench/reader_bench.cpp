@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "app/frmMain.h"
+#include "base/Book.h"
+#include "base/Numbers.h"
 #include "platform/BrowserControl.h"
 #include "platform/Dialogs.h"
 #include "platform/ProcessFacts.h"
@@ -58,7 +60,10 @@ int main(int argc, char** argv) {
     const int width = argc > 2 ? std::max(200, std::atoi(argv[1])) : 1600;
     const int height = argc > 2 ? std::max(200, std::atoi(argv[2])) : 1000;
     // A third argument limits the turns per mode, for a short run under a profiler.
-    const int turns = argc > 3 ? std::clamp(std::atoi(argv[3]), 1, 604) : 604;
+    const int turns = argc > 3
+                          ? static_cast<int>(std::clamp<int64_t>(
+                                pagora::TextToInteger(argv[3]).value_or(1), 1, pagora::kPageCount))
+                          : pagora::kPageCount;
     const QString name = process.ExecutableName();
     settings.SaveSetting(name, "WindowState", "State", "0");
     settings.SaveSetting(name, "WindowState", "Left", "0");

@@ -10,8 +10,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "base/Files.h"
+#include "base/Numbers.h"
 #include "codec/HuffmanTable.h"
-#include "codec/UniqueFd.h"
 
 namespace pagora {
 
@@ -41,78 +42,6 @@ int32_t ArrayLength(const std::vector<uint8_t>& array, const char* source) {
         throw Error(errnum::kOverflow, source, "Overflow");
     }
     return static_cast<int32_t>(array.size());
-}
-
-void WriteAll(int fd, const uint8_t* data, size_t size, off_t offset, const std::string& source,
-              const std::string& path) {
-    while (size > 0) {
-        ssize_t n = ::pwrite(fd, data, size, offset);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw FileError(errno, source, path);
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-        offset += n;
-    }
-}
-
-std::vector<uint8_t> ReadWholeFile(const std::string& path, const std::string& source) {
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        throw FileError(errno, source, path);
-    }
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) {
-        throw FileError(errno, source, path);
-    }
-    if (st.st_size > INT32_MAX) {
-        throw Error(errnum::kOverflow, source, "Overflow: file too large: " + path);
-    }
-    std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n =
-            ::pread(fd.get(), bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw FileError(errno, source, path);
-        }
-        if (n == 0) {
-            bytes.resize(done);  // the file shrank while we read it
-            break;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return bytes;
-}
-
-// Removes whatever non-folder entry `path` names (a dangling link included), so that the file
-// can then be created afresh without following a link planted in its place.
-void RemoveIfPresent(const std::string& path, const std::string& source) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) {
-        return;
-    }
-    if (::unlink(path.c_str()) != 0) {
-        throw FileError(errno, source, path);
-    }
-}
-
-// Makes `bytes` the whole content of a freshly created `path`.
-void WriteNewFile(const std::string& path, const uint8_t* bytes, size_t size,
-                  const std::string& source) {
-    RemoveIfPresent(path, source);
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
-    if (fd.get() < 0) {
-        throw FileError(errno, source, path);
-    }
-    WriteAll(fd.get(), bytes, size, 0, source, path);
-    fd.Close(source, path);
 }
 
 // Packs bits from the least significant bit up, flushing whole 32-bit words.
@@ -339,11 +268,11 @@ bool clsCompress::FileExists(const std::string& FileName) {
 
 void clsCompress::DecodeFile(const std::string& DestFile, std::vector<uint8_t>& ByteArray) {
     DecodeByte(ByteArray, ArrayLength(ByteArray, "clsCompress.DecodeFile()"));
-    WriteNewFile(DestFile, ByteArray.data(), ByteArray.size(), "clsCompress.DecodeFile()");
+    WriteNewFile(DestFile, ByteArray, "clsCompress.DecodeFile()");
 }
 
 void clsCompress::ExtractFile(const std::string& DestFile, const std::vector<uint8_t>& ByteArray) {
-    WriteNewFile(DestFile, ByteArray.data(), ByteArray.size(), "clsCompress.ExtractFile()");
+    WriteNewFile(DestFile, ByteArray, "clsCompress.ExtractFile()");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -591,11 +520,8 @@ void clsCompress::DecodeString(std::u16string& Text, const std::string& DestFile
     DecodeByte(bytes, ArrayLength(bytes, source));
     Text = BytesToText(bytes);
     // Replaced whole: a longer old file must not keep bytes that were never decoded.
-    UniqueFd fd(::open(DestFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (fd.get() < 0) {
-        throw FileError(errno, source, DestFile);
-    }
-    WriteAll(fd.get(), bytes.data(), bytes.size(), 0, source, DestFile);
+    UniqueFd fd = OpenFile(DestFile, O_WRONLY | O_CREAT | O_TRUNC, source);
+    WriteAllAt(fd.get(), bytes.data(), bytes.size(), 0, source, DestFile);
     fd.Close(source, DestFile);
 }
 
@@ -617,7 +543,7 @@ void clsCompress::StoreAtPosition(const std::string& SourceFile, const std::stri
     if (!FileExists(SourceFile)) {
         throw Error(errnum::kComponentError, source, "Source file does not exist");
     }
-    std::vector<uint8_t> bytes = ReadWholeFile(SourceFile, source);
+    std::vector<uint8_t> bytes = ReadWholeFile(SourceFile, source, INT32_MAX);
     if (bytes.empty()) {
         throw SubscriptOutOfRange(source);
     }
@@ -626,74 +552,13 @@ void clsCompress::StoreAtPosition(const std::string& SourceFile, const std::stri
     }
     LastWrittenSize = std::to_string(bytes.size());
 
-    UniqueFd fd(::open(DestFile.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
-    if (fd.get() < 0) {
-        throw FileError(errno, source, DestFile);
-    }
+    UniqueFd fd = OpenFile(DestFile, O_WRONLY | O_CREAT, source);
     const int32_t position = TextToLong(Position, source);
     if (position < 1) {
         throw Error(errnum::kBadRecordNumber, source, "Bad record number: " + Position);
     }
-    WriteAll(fd.get(), bytes.data(), bytes.size(), static_cast<off_t>(position) - 1, source,
-             DestFile);
+    WriteAllAt(fd.get(), bytes.data(), bytes.size(), int64_t{position} - 1, source, DestFile);
     fd.Close(source, DestFile);
-}
-
-int32_t TextToLong(const std::string& text, const char* source) {
-    auto typeMismatch = [&] {
-        return Error(errnum::kTypeMismatch, source, "Type mismatch: \"" + text + "\"");
-    };
-    size_t k = 0;
-    auto skipBlanks = [&] {
-        while (k < text.size() && (text[k] == ' ' || text[k] == '\t')) {
-            ++k;
-        }
-    };
-    skipBlanks();
-    bool negative = false;
-    if (k < text.size() && (text[k] == '+' || text[k] == '-')) {
-        negative = text[k] == '-';
-        ++k;
-    }
-    long double whole = 0;
-    bool digits = false;
-    for (; k < text.size() && text[k] >= '0' && text[k] <= '9'; ++k) {
-        whole = whole * 10 + (text[k] - '0');
-        digits = true;
-    }
-    // The decimal part only matters as below, at or above one half.
-    int half = 0;  // -1 below, 0 exactly (or none), +1 above
-    bool anyFraction = false;
-    if (k < text.size() && text[k] == '.') {
-        for (size_t first = ++k; k < text.size() && text[k] >= '0' && text[k] <= '9'; ++k) {
-            digits = true;
-            if (k == first) {
-                half = text[k] > '5' ? 1 : (text[k] < '5' ? -1 : 0);
-                anyFraction = text[k] != '0';
-            } else if (text[k] != '0') {
-                anyFraction = true;
-                if (half == 0) {
-                    half = 1;
-                }
-            }
-        }
-    }
-    skipBlanks();
-    if (!digits || k != text.size()) {
-        throw typeMismatch();
-    }
-    long double rounded = whole;
-    const bool exactHalf = anyFraction && half == 0;
-    if (half > 0 || (exactHalf && std::fmod(whole, 2.0L) != 0)) {
-        rounded += 1;
-    }
-    if (negative) {
-        rounded = -rounded;
-    }
-    if (rounded > INT32_MAX || rounded < INT32_MIN) {
-        throw Error(errnum::kOverflow, source, "Overflow: \"" + text + "\"");
-    }
-    return static_cast<int32_t>(rounded);
 }
 
 }  // namespace pagora

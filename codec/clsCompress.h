@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "codec/Error.h"
+#include "base/Error.h"
 
 namespace pagora {
 
@@ -68,10 +68,5 @@ class clsCompress {
 
     std::optional<Error> checksumError_;
 };
-
-// Converts text to a 32-bit whole number the way the reader's numeric prompts and container
-// positions do: optional blanks and sign, digits with an optional decimal part, rounded half to
-// even. Throws Error 13 when the text is not a number and Error 6 when it does not fit.
-int32_t TextToLong(const std::string& text, const char* source);
 
 }  // namespace pagora

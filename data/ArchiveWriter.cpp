@@ -8,9 +8,10 @@
 #include <cstdint>
 #include <string_view>
 
-#include "codec/Error.h"
+#include "base/Error.h"
+#include "base/Files.h"
+#include "base/Numbers.h"
 #include "codec/clsCompress.h"
-#include "data/Module1.h"
 
 namespace pagora {
 namespace {
@@ -39,82 +40,18 @@ void CheckName(const std::string& archive, const std::string& name) {
     }
 }
 
-void WriteAllAt(int fd, const std::string& bytes, off_t offset, const std::string& path) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done,
-                                   offset + static_cast<off_t>(done));
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw FileError(errno, kWriteSource, path);
-        }
-        done += static_cast<size_t>(n);
-    }
-}
-
-// A folder of our own for the members' plain bytes, removed with what it holds.
-class ScratchFolder {
-  public:
-    ScratchFolder() {
-        path_ = TempEnvironment::FromProcess().systemTemp;
-        while (path_.size() > 1 && path_.back() == '/') {
-            path_.pop_back();
-        }
-        path_ += "/pagora-archive-XXXXXX";
-        if (::mkdtemp(path_.data()) == nullptr) {
-            throw FileError(errno, kWriteSource, path_);
-        }
-        file_ = path_ + "/member";
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    ~ScratchFolder() {
-        ::unlink(file_.c_str());
-        ::rmdir(path_.c_str());
-    }
-
-    // Makes `content` the whole of the scratch file and returns its path.
-    const std::string& Hold(const std::vector<uint8_t>& content) {
-        ::unlink(file_.c_str());
-        const int fd =
-            ::open(file_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0) {
-            throw FileError(errno, kWriteSource, file_);
-        }
-        try {
-            WriteAllAt(fd, std::string(content.begin(), content.end()), 0, file_);
-        } catch (...) {
-            ::close(fd);
-            throw;
-        }
-        if (::close(fd) != 0) {
-            throw FileError(errno, kWriteSource, file_);
-        }
-        return file_;
-    }
-
-  private:
-    std::string path_;
-    std::string file_;
-};
-
 // The new archive, built beside its final place and renamed over it when complete.
 class PendingArchive {
   public:
     explicit PendingArchive(const std::string& archivePath) : path_(archivePath + ".XXXXXX") {
-        fd_ = ::mkostemp(path_.data(), O_CLOEXEC);
-        if (fd_ < 0) {
+        fd_ = UniqueFd(::mkostemp(path_.data(), O_CLOEXEC));
+        if (!fd_.valid()) {
             throw FileError(errno, kWriteSource, archivePath);
         }
     }
     PendingArchive(const PendingArchive&) = delete;
     PendingArchive& operator=(const PendingArchive&) = delete;
     ~PendingArchive() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
         if (!committed_) {
             ::unlink(path_.c_str());
         }
@@ -122,16 +59,12 @@ class PendingArchive {
 
     const std::string& Path() const { return path_; }
 
-    void Commit(const std::string& tail, off_t offset, const std::string& archivePath) {
-        WriteAllAt(fd_, tail, offset, path_);
-        if (::fchmod(fd_, 0644) != 0 || ::fsync(fd_) != 0) {
+    void Commit(const std::string& tail, int64_t offset, const std::string& archivePath) {
+        WriteAllAt(fd_.get(), tail.data(), tail.size(), offset, kWriteSource, path_);
+        if (::fchmod(fd_.get(), 0644) != 0 || ::fsync(fd_.get()) != 0) {
             throw FileError(errno, kWriteSource, path_);
         }
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0) {
-            throw FileError(errno, kWriteSource, path_);
-        }
+        fd_.Close(kWriteSource, path_);
         if (::rename(path_.c_str(), archivePath.c_str()) != 0) {
             throw FileError(errno, kWriteSource, archivePath);
         }
@@ -140,7 +73,7 @@ class PendingArchive {
 
   private:
     std::string path_;
-    int fd_ = -1;
+    UniqueFd fd_;
     bool committed_ = false;
 };
 
@@ -163,7 +96,8 @@ void WriteArchive(const std::string& archivePath, const std::vector<ArchiveMembe
                    " bytes");
     }
 
-    ScratchFolder scratch;
+    TemporaryFolder scratch("pagora-archive");
+    const std::string plainFile = scratch / "member";
     PendingArchive pending(archivePath);
     clsCompress codec;
     int64_t offset = 0;
@@ -171,9 +105,9 @@ void WriteArchive(const std::string& archivePath, const std::vector<ArchiveMembe
     std::string secondList;
     std::string sizes;
     for (size_t k = 0; k < members.size(); ++k) {
-        codec.EncodeFile(scratch.Hold(members[k].content), pending.Path(),
-                         std::to_string(offset + 1));
-        const int64_t size = std::stoll(LastWrittenSize);
+        WriteNewFile(plainFile, members[k].content, kWriteSource);
+        codec.EncodeFile(plainFile, pending.Path(), std::to_string(offset + 1));
+        const int64_t size = DigitsToNumber(LastWrittenSize).value();
         offset += size;
         if (offset > INT32_MAX) {
             Refuse(errnum::kOverflow, archivePath,
@@ -191,7 +125,7 @@ void WriteArchive(const std::string& archivePath, const std::vector<ArchiveMembe
     }
     std::string trailer = std::to_string(directory.size());
     trailer.resize(kTrailerSize, ' ');
-    pending.Commit(directory + trailer, static_cast<off_t>(offset), archivePath);
+    pending.Commit(directory + trailer, offset, archivePath);
 }
 
 }  // namespace pagora

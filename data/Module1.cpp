@@ -11,8 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "codec/Error.h"
-#include "codec/UniqueFd.h"
+#include "base/Error.h"
+#include "base/Files.h"
+#include "base/Numbers.h"
 #include "codec/clsCompress.h"
 
 namespace pagora {
@@ -121,10 +122,7 @@ std::string Quote(std::string_view text) {
 class ArchiveReader {
   public:
     explicit ArchiveReader(const std::string& path)
-        : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {
-        if (fd_.get() < 0) {
-            throw FileError(errno, kExtractSource, path);
-        }
+        : path_(path), fd_(OpenFile(path, O_RDONLY | O_NONBLOCK, kExtractSource)) {
         struct stat st {};
         if (::fstat(fd_.get(), &st) != 0) {
             throw FileError(errno, kExtractSource, path);
@@ -140,24 +138,9 @@ class ArchiveReader {
 
     // Up to `count` bytes at `offset`; fewer when the file ends first.
     std::string Read(int64_t offset, int64_t count) const {
-        std::string bytes(static_cast<size_t>(count), '\0');
-        size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::pread(fd_.get(), bytes.data() + done, bytes.size() - done,
-                                      static_cast<off_t>(offset + static_cast<int64_t>(done)));
-            if (n < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                throw FileError(errno, kExtractSource, path_);
-            }
-            if (n == 0) {
-                break;
-            }
-            done += static_cast<size_t>(n);
-        }
-        bytes.resize(done);
-        return bytes;
+        const std::vector<uint8_t> bytes =
+            ReadAt(fd_.get(), offset, static_cast<size_t>(count), kExtractSource, path_);
+        return std::string(bytes.begin(), bytes.end());
     }
 
   private:
@@ -188,7 +171,7 @@ int64_t TrailerNumber(const std::string& trailer, const std::string& archive) {
 int64_t FieldNumber(std::string_view field, const std::string& archive, const std::string& what) {
     int32_t value = 0;
     try {
-        value = TextToLong(std::string(field), kExtractSource);
+        value = TextToLong(field, kExtractSource);
     } catch (const Error& e) {
         Damaged(e.Number(), archive, what + " " + Quote(field) + " is not a whole number");
     }
@@ -214,8 +197,7 @@ bool IsPlainFileName(const std::string& name) {
 
 TempEnvironment TempEnvironment::FromProcess() {
     TempEnvironment environment;
-    const char* tmpdir = std::getenv("TMPDIR");
-    environment.systemTemp = (tmpdir != nullptr && tmpdir[0] == '/') ? tmpdir : "/tmp";
+    environment.systemTemp = SystemTempFolder();
     if (const char* xdg = std::getenv("XDG_RUNTIME_DIR")) {
         environment.xdgRuntimeDir = xdg;
     }

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "codec/Error.h"
+#include "base/Error.h"
 #include "data/Module1.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "codec/Error.h"
+#include "base/Error.h"
 
 namespace pagora {
 

@@ -4,7 +4,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 
-#include "codec/Error.h"
+#include "base/Error.h"
 #include "platform/SettingsStore.h"
 
 namespace pagora {

@@ -12,7 +12,7 @@ class SettingsStore {
     virtual QString GetSetting(const QString& appName, const QString& section, const QString& key,
                                const QString& defaultValue) = 0;
     // Stores the text, creating what is missing, and makes it visible to other processes at
-    // once. Throws pagora::Error (codec/Error.h) when the value cannot be written.
+    // once. Throws pagora::Error (base/Error.h) when the value cannot be written.
     virtual void SaveSetting(const QString& appName, const QString& section, const QString& key,
                              const QString& value) = 0;
 };

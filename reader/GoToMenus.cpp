@@ -1,7 +1,6 @@
 #include "reader/GoToMenus.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "reader/TypedNumber.h"
 
@@ -9,25 +8,16 @@ namespace pagora {
 
 namespace {
 
-constexpr int kSuraCount = 114;
 constexpr int kSurasPerRange = 25;
-constexpr int kJuzCount = 30;
 constexpr int kJuzPerRange = 10;
 
 // A whole decimal number made of digits only (blanks around it allowed), or nothing.
 std::optional<long long> WholeNumber(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) {
+    const std::optional<int64_t> value = TextToInteger(text);
+    if (!value || *value < 0) {
         return std::nullopt;
     }
-    const auto last = text.find_last_not_of(" \t\r\n");
-    text = text.substr(first, last - first + 1);
-    long long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.front() == '-') {
-        return std::nullopt;
-    }
-    return value;
+    return *value;
 }
 
 }  // namespace
@@ -70,7 +60,7 @@ std::optional<int> ChosenStartPage(const std::string& answer,
         return std::nullopt;
     }
     const std::optional<long long> page = WholeNumber(startTable[static_cast<std::size_t>(*line)]);
-    if (!page || *page < kFirstPage || *page > kLastPage) {
+    if (!page || *page < kFirstPage || *page > kPageCount) {
         return std::nullopt;
     }
     return static_cast<int>(*page);

@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "codec/Error.h"
+#include "base/Error.h"
 #include "data/Module1.h"
 #include "reader/FileReaders.h"
 #include "reader/PageDocument.h"

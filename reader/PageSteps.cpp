@@ -9,12 +9,12 @@ namespace pagora {
 std::optional<int> NextPage(int currentPage, PageMode mode) {
     switch (mode) {
         case PageMode::Single:
-            if (currentPage >= kLastPage) {
+            if (currentPage >= kPageCount) {
                 return std::nullopt;
             }
             return currentPage + 1;
         case PageMode::Double:
-            if (currentPage >= kLastPage - 1) {
+            if (currentPage >= kPageCount - 1) {
                 return std::nullopt;
             }
             return currentPage + 2;

@@ -1,16 +1,14 @@
 #include "reader/QuranIndex.h"
 
+#include "base/Book.h"
+#include "base/Numbers.h"
+
 namespace pagora {
 
 namespace {
 
 std::optional<long long> EntryNumber(const QString& text) {
-    bool ok = false;
-    const long long value = text.trimmed().toLongLong(&ok);
-    if (!ok) {
-        return std::nullopt;
-    }
-    return value;
+    return TextToInteger(text.toStdString());
 }
 
 std::optional<long long> TableNumber(const QStringList& table, long long index) {
@@ -50,15 +48,15 @@ QStringList SplitTable(const QString& text, const QString& separator) {
 }
 
 QString SurasInPage(const QuranIndex& index, int page) {
-    if (page >= 605) {
+    if (page > kPageCount) {
         return {};
     }
     const auto first = PageStart(index, page - 1);
     if (!first) {
         return {};
     }
-    long long last = 114;
-    if (page != 604) {
+    long long last = kSuraCount;
+    if (page != kPageCount) {
         const auto next = PageStart(index, page);
         if (!next) {
             return {};

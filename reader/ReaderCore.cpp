@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "codec/Error.h"
+#include "base/Error.h"
 #include "menu/clsNewMenu.h"
 #include "platform/Clipboard.h"
 #include "platform/Dialogs.h"
@@ -109,7 +109,7 @@ void ReaderCore::ReadSettings() {
         textSize_ = kStartTextSize;
     }
     currentPage_ = settings_.Whole(setting::kPageNo, currentPage_);
-    if (currentPage_ < kFirstPage || currentPage_ > kLastPage) {
+    if (currentPage_ < kFirstPage || currentPage_ > kPageCount) {
         // Outside the book the tables would be indexed past their ends and nothing shown.
         std::cerr << "pagora: the stored page " << currentPage_ << " is not a page of the book; "
                   << "showing page " << kStartPage << "\n";
@@ -207,7 +207,7 @@ void ReaderCore::ShowPageFailure(View view, int16_t pageNo, const QString& why) 
 }
 
 void ReaderCore::LoadPage(View view, int16_t intPageNo) {
-    if (intPageNo > kLastPage || intPageNo < kFirstPage) {
+    if (intPageNo > kPageCount || intPageNo < kFirstPage) {
         return;
     }
     const QString pageKey = PadWithZeros(intPageNo, 3);
@@ -378,7 +378,7 @@ bool ReaderCore::KeyDown(int keyCode, int shift, const ScrollRoom& room) {
             return true;
         case KeyCommand::Last:
             if (started_) {
-                ShowChosenPage(kLastPage);
+                ShowChosenPage(kPageCount);
             }
             return true;
         case KeyCommand::Larger:
@@ -476,7 +476,7 @@ void ReaderCore::GoToBookmark() {
     if (!started_ || LeadingNumber(bookmarkPage_.toStdString()) == 0) {
         return;
     }
-    const auto page = ReadTypedNumber(bookmarkPage_.toStdString(), kFirstPage, kLastPage);
+    const auto page = ReadTypedNumber(bookmarkPage_.toStdString(), kFirstPage, kPageCount);
     if (!page) {
         services_.messages.ShowInformation(
             QStringLiteral("There is no usable bookmark: the stored bookmark page \"%1\" is not "

@@ -1,10 +1,9 @@
 #include "reader/StoredSettings.h"
 
-#include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <iostream>
 #include <limits>
+
+#include "base/Numbers.h"
 
 #include "platform/SettingsStore.h"
 
@@ -18,33 +17,19 @@ QString SettingsAppName(const QString& executableName, const QString& commandLin
 }
 
 std::optional<int16_t> ParseWholeNumber(const QString& text) {
-    bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value)) {
+    const std::optional<int64_t> value = TextToWhole(text.toStdString(), INT16_MIN, INT16_MAX);
+    if (!value) {
         return std::nullopt;
     }
-    // nearbyint rounds halves to the even neighbour in the default rounding mode.
-    const double rounded = std::nearbyint(value);
-    if (rounded < std::numeric_limits<int16_t>::min() ||
-        rounded > std::numeric_limits<int16_t>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<int16_t>(rounded);
+    return static_cast<int16_t>(*value);
 }
 
 std::optional<float> ParseSingle(const QString& text) {
-    bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<float>(value);
+    return TextToSingle(text.toStdString());
 }
 
 QString SingleText(float value) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return QString::fromLatin1(buffer, result.ptr - buffer);
+    return QString::fromStdString(SingleToText(value));
 }
 
 namespace {

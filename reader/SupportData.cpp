@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <vector>
 
-#include "codec/Error.h"
+#include "base/Error.h"
 #include "data/Module1.h"
 #include "reader/FileReaders.h"
 

@@ -5,10 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "base/Book.h"
+#include "base/Numbers.h"
+
 namespace pagora {
 
-inline constexpr int kFirstPage = 1;
-inline constexpr int kLastPage = 604;
 inline constexpr int kSmallestTextSize = 10;
 inline constexpr int kLargestTextSize = 200;
 
@@ -20,16 +21,9 @@ struct NumberPrompt {
     int highest;
 };
 inline constexpr NumberPrompt kPageNumberPrompt{"Enter page number (1 to 604)", "Enter Page Number",
-                                                kFirstPage, kLastPage};
+                                                kFirstPage, kPageCount};
 inline constexpr NumberPrompt kTextSizePrompt{"Enter text size (10 to 200)", "Enter text size",
                                               kSmallestTextSize, kLargestTextSize};
-
-// The number at the start of `text`, read like the classic Val(): leading blanks, an optional
-// sign, digits and a decimal part; whatever follows is ignored. 0 when there is no number.
-double LeadingNumber(std::string_view text);
-
-// `value` rounded to the nearest whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
-double RoundHalfEven(double value);
 
 // Reads the answer typed into a number prompt. Nothing when the answer is empty or only spaces
 // (a cancelled prompt answers with empty text) or when its leading number lies outside

@@ -1,10 +1,12 @@
 #include "tools/ArchiveReader.h"
 
-#include <cerrno>
-#include <cstdint>
-#include <cstring>
-#include <fstream>
+#include <fcntl.h>
 
+#include <cstdint>
+#include <optional>
+
+#include "base/Files.h"
+#include "base/Numbers.h"
 #include "codec/clsCompress.h"
 #include "tools/MushafSources.h"
 
@@ -13,51 +15,12 @@ namespace pagora::pack {
 namespace {
 
 constexpr int64_t kTrailerSize = 10;
-
-bool ParseDecimal(const std::string& text, int64_t& value) {
-    if (text.empty() || text.size() > 12) {
-        return false;
-    }
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        value = value * 10 + (c - '0');
-    }
-    return true;
-}
+const char* const kSource = "pagora-pack";
 
 }  // namespace
 
-std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        throw PackError("cannot open " + path + ": " + std::strerror(errno));
-    }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
-                               std::istreambuf_iterator<char>());
-    if (file.bad()) {
-        throw PackError("cannot read " + path);
-    }
-    return bytes;
-}
-
-void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        throw PackError("cannot create " + path + ": " + std::strerror(errno));
-    }
-    file.write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) {
-        throw PackError("cannot write " + path);
-    }
-}
-
 ArchiveDirectory ReadArchiveDirectory(const std::string& path) {
-    const std::vector<uint8_t> bytes = ReadWholeFile(path);
+    const std::vector<uint8_t> bytes = ReadWholeFile(path, kSource);
     auto bad = [&](const std::string& why) {
         return PackError(path + " is not a valid archive: " + why);
     };
@@ -69,10 +32,13 @@ ArchiveDirectory ReadArchiveDirectory(const std::string& path) {
     std::string trailer(bytes.end() - kTrailerSize, bytes.end());
     const size_t first = trailer.find_first_not_of(' ');
     const size_t last = trailer.find_last_not_of(' ');
-    if (first == std::string::npos ||
-        !ParseDecimal(trailer.substr(first, last - first + 1), dir.directorySize)) {
+    const std::optional<int64_t> directorySize =
+        first == std::string::npos ? std::nullopt
+                                   : DigitsToNumber(trailer.substr(first, last - first + 1));
+    if (!directorySize) {
         throw bad("the trailer \"" + trailer + "\" holds no directory size");
     }
+    dir.directorySize = *directorySize;
     if (dir.directorySize > dir.fileSize - kTrailerSize) {
         throw bad("the trailer's directory size " + std::to_string(dir.directorySize) +
                   " reaches before the start of the file");
@@ -89,21 +55,23 @@ ArchiveDirectory ReadArchiveDirectory(const std::string& path) {
         fields.push_back(text.substr(from, colon - from));
         from = colon + 1;
     }
-    int64_t count = 0;
-    if (fields.empty() || !ParseDecimal(fields[0], count)) {
+    const std::optional<int64_t> count = fields.empty() ? std::nullopt : DigitsToNumber(fields[0]);
+    if (!count) {
         throw bad("the directory does not start with the member count");
     }
-    if (static_cast<int64_t>(fields.size()) != 3 * count + 1) {
+    if (static_cast<int64_t>(fields.size()) != 3 * *count + 1) {
         throw bad("the directory has " + std::to_string(fields.size()) + " fields for " +
-                  std::to_string(count) + " members");
+                  std::to_string(*count) + " members");
     }
     int64_t offset = 0;
-    for (int64_t k = 0; k < count; ++k) {
+    for (int64_t k = 0; k < *count; ++k) {
         ArchiveEntry e;
         e.name = fields[1 + k];
-        if (!ParseDecimal(fields[1 + 2 * count + k], e.storedSize)) {
+        const std::optional<int64_t> size = DigitsToNumber(fields[1 + 2 * *count + k]);
+        if (!size) {
             throw bad("the size of member \"" + e.name + "\" is not a number");
         }
+        e.storedSize = *size;
         e.offset = offset;
         offset += e.storedSize;
         if (offset > dirStart) {
@@ -119,14 +87,10 @@ ArchiveDirectory ReadArchiveDirectory(const std::string& path) {
 }
 
 std::vector<uint8_t> ReadStoredStream(const std::string& path, const ArchiveEntry& entry) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        throw PackError("cannot open " + path + ": " + std::strerror(errno));
-    }
-    std::vector<uint8_t> bytes(static_cast<size_t>(entry.storedSize));
-    file.seekg(entry.offset);
-    file.read(reinterpret_cast<char*>(bytes.data()), entry.storedSize);
-    if (file.gcount() != entry.storedSize) {
+    const UniqueFd fd = OpenFile(path, O_RDONLY, kSource);
+    std::vector<uint8_t> bytes =
+        ReadAt(fd.get(), entry.offset, static_cast<size_t>(entry.storedSize), kSource, path);
+    if (static_cast<int64_t>(bytes.size()) != entry.storedSize) {
         throw PackError("cannot read member \"" + entry.name + "\" of " + path);
     }
     return bytes;

@@ -34,7 +34,4 @@ struct DecodedStream {
 // Decodes an HE3 stream in memory; throws PackError when it is not one.
 DecodedStream DecodeStream(std::vector<uint8_t> stream);
 
-std::vector<uint8_t> ReadWholeFile(const std::string& path);
-void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
-
 }  // namespace pagora::pack

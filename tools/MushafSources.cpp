@@ -116,11 +116,11 @@ MushafSources LoadSources(const std::string& nodeModules, const nlohmann::json& 
                                          " (run npm ci, see scripts/setup.sh)");
     try {
         if (!text.is_array() || text.size() != kSuraCount) {
-            throw PackError("quran-json: expected 114 suras");
+            throw PackError("quran-json: expected " + std::to_string(kSuraCount) + " suras");
         }
         const auto& metaSuras = layout.at("suras");
         if (!metaSuras.is_array() || metaSuras.size() != kSuraCount) {
-            throw PackError("layout: expected 114 suras");
+            throw PackError("layout: expected " + std::to_string(kSuraCount) + " suras");
         }
         for (int i = 0; i < kSuraCount; ++i) {
             const auto& t = text[i];
@@ -150,14 +150,14 @@ MushafSources LoadSources(const std::string& nodeModules, const nlohmann::json& 
 
         const auto& pages = layout.at("pageStarts");
         if (!pages.is_array() || pages.size() != kPageCount) {
-            throw PackError("layout: expected 604 page starts");
+            throw PackError("layout: expected " + std::to_string(kPageCount) + " page starts");
         }
         for (size_t p = 0; p < pages.size(); ++p) {
             src.pageStarts.push_back(ToVerseRef(pages[p], "page " + std::to_string(p + 1)));
         }
         const auto& juz = layout.at("juzStarts");
         if (!juz.is_array() || juz.size() != kJuzCount) {
-            throw PackError("layout: expected 30 juz starts");
+            throw PackError("layout: expected " + std::to_string(kJuzCount) + " juz starts");
         }
         for (size_t j = 0; j < juz.size(); ++j) {
             src.juzStarts.push_back({ToVerseRef(juz[j].at("start"), "juz " + std::to_string(j + 1)),
@@ -188,8 +188,9 @@ MushafSources LoadSources(const std::string& nodeModules, const nlohmann::json& 
             throw PackError("layout: a juz start lies outside the text");
         }
     }
-    if (src.VerseCount() != kVerseTotal) {
-        throw PackError("the text holds " + std::to_string(src.VerseCount()) + " verses, not 6236");
+    if (src.VerseCount() != kVerseCount) {
+        throw PackError("the text holds " + std::to_string(src.VerseCount()) + " verses, not " +
+                        std::to_string(kVerseCount));
     }
     return src;
 }

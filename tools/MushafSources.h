@@ -6,6 +6,8 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include "base/Book.h"
+
 namespace pagora::pack {
 
 // A failure of the data build or of a check, with a message fit for the user.
@@ -42,19 +44,14 @@ struct PackageInfo {
 // Everything the archives are built from: the text of quran-json and the Hafs layout of
 // quran-meta, cross-checked against each other.
 struct MushafSources {
-    std::vector<Sura> suras;           // 114
-    std::vector<VerseRef> pageStarts;  // 604, page 1 first
-    std::vector<Juz> juzStarts;        // 30
+    std::vector<Sura> suras;           // kSuraCount
+    std::vector<VerseRef> pageStarts;  // kPageCount, page 1 first
+    std::vector<Juz> juzStarts;        // kJuzCount
     PackageInfo quranJson;
     PackageInfo quranMeta;
 
     int VerseCount() const;
 };
-
-inline constexpr int kPageCount = 604;
-inline constexpr int kSuraCount = 114;
-inline constexpr int kJuzCount = 30;
-inline constexpr int kVerseTotal = 6236;
 
 // Builds the sources from the installed packages and the layout document written by
 // tools/export-quran-meta.mjs. Throws PackError when anything is missing or inconsistent.

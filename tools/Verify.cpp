@@ -1,7 +1,5 @@
 #include "tools/Verify.h"
 
-#include <unistd.h>
-
 #include <QByteArray>
 #include <QImage>
 #include <cstdlib>
@@ -9,7 +7,9 @@
 #include <map>
 #include <set>
 
-#include "codec/Error.h"
+#include "base/Error.h"
+#include "base/Files.h"
+#include "base/Numbers.h"
 #include "data/Module1.h"
 #include "tools/ArchiveReader.h"
 #include "tools/Build.h"
@@ -38,46 +38,17 @@ std::vector<std::string> Split(const std::string& text, const std::string& separ
 }
 
 bool ToNumber(const std::string& text, int& value) {
-    if (text.empty() || text.size() > 6) {
+    const std::optional<int64_t> number = DigitsToNumber(text);
+    if (!number || *number > 999999) {
         return false;
     }
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        value = value * 10 + (c - '0');
-    }
+    value = static_cast<int>(*number);
     return true;
 }
 
 std::string Ref(int sura, int verse) {
     return std::to_string(sura) + ":" + std::to_string(verse);
 }
-
-// A private folder for the extracted members, removed with its content.
-class ScratchFolder {
-  public:
-    ScratchFolder() {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string base = tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp";
-        path_ = base + "/pagora-verify-XXXXXX";
-        if (::mkdtemp(path_.data()) == nullptr) {
-            throw PackError("cannot create a scratch folder under " + base);
-        }
-        path_ += "/";
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    ~ScratchFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::string& Path() const { return path_; }
-
-  private:
-    std::string path_;
-};
 
 class Verifier {
   public:
@@ -88,7 +59,7 @@ class Verifier {
         if (!report_.problems.empty()) {
             return Finish();  // the reader's view of broken containers tells nothing more
         }
-        ScratchFolder scratch;
+        TemporaryFolder scratch("pagora-verify");
         UseWorkingFolder(scratch.Path());
         if (CheckSupport()) {
             CheckPages();
@@ -123,7 +94,7 @@ class Verifier {
             ArchiveDirectory dir;
             try {
                 dir = ReadArchiveDirectory(path);
-            } catch (const PackError& e) {
+            } catch (const std::exception& e) {
                 Problem(e.what());
                 continue;
             }
@@ -153,7 +124,7 @@ class Verifier {
                     if (!d.checksumMatches) {
                         Problem(name + ": member \"" + e.name + "\" fails its checksum");
                     }
-                } catch (const PackError& err) {
+                } catch (const std::exception& err) {
                     Problem(name + ": member \"" + e.name + "\" does not decode: " + err.what());
                 }
             }
@@ -175,7 +146,7 @@ class Verifier {
                 return false;
             }
             const std::string file = WorkingFolder() + member;
-            bytes = ReadWholeFile(file);
+            bytes = ReadWholeFile(file, "pagora-pack verify");
             std::filesystem::remove(file);
             return true;
         } catch (const Error& e) {
@@ -260,9 +231,9 @@ class Verifier {
         for (int c : verseCounts_) {
             total += c;
         }
-        if (!verseCounts_.empty() && total != kVerseTotal) {
-            Problem("verse-count.txt: the counts add up to " + std::to_string(total) +
-                    ", not 6236");
+        if (!verseCounts_.empty() && total != kVerseCount) {
+            Problem("verse-count.txt: the counts add up to " + std::to_string(total) + ", not " +
+                    std::to_string(kVerseCount));
             ok = false;
         }
         if (src_ != nullptr && verseCounts_.size() == src_->suras.size()) {
@@ -508,9 +479,9 @@ class Verifier {
                         std::to_string(suraPages_[s - 1]));
             }
         }
-        if (report_.versesSeen != kVerseTotal) {
-            Problem("the pages hold " + std::to_string(report_.versesSeen) +
-                    " verse lines, not 6236");
+        if (report_.versesSeen != kVerseCount) {
+            Problem("the pages hold " + std::to_string(report_.versesSeen) + " verse lines, not " +
+                    std::to_string(kVerseCount));
         }
     }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Files.h"
 #include "codec/clsCompress.h"
 #include "data/Module1.h"
 #include "tools/ArchiveReader.h"
@@ -226,7 +227,7 @@ int Verify(const std::vector<std::string>& args) {
 int Code(const std::vector<std::string>& args, bool encode) {
     const Options o = Parse(args, {});
     Positional(o, 2, "IN OUT");
-    std::vector<uint8_t> bytes = ReadWholeFile(o.positional[0]);
+    std::vector<uint8_t> bytes = pagora::ReadWholeFile(o.positional[0], "pagora-pack");
     if (bytes.size() > static_cast<size_t>(INT32_MAX)) {
         throw PackError(o.positional[0] + " is larger than an HE3 stream can describe (2 GiB)");
     }
@@ -243,7 +244,7 @@ int Code(const std::vector<std::string>& args, bool encode) {
         }
         bytes = d.bytes;
     }
-    WriteWholeFile(o.positional[1], bytes);
+    pagora::WriteNewFile(o.positional[1], bytes, "pagora-pack");
     return 0;
 }
 

@@ -113,20 +113,6 @@ TEST_F(CodecFiles, BadPositionsFailAfterSizeAndCreation) {
     EXPECT_EQ(fs::file_size(Path("box.dat")), 0u);
 }
 
-TEST_F(CodecFiles, TextToLongRoundsHalfToEven) {
-    EXPECT_EQ(TextToLong("12", "t"), 12);
-    EXPECT_EQ(TextToLong(" -7 ", "t"), -7);
-    EXPECT_EQ(TextToLong("2.5", "t"), 2);
-    EXPECT_EQ(TextToLong("3.5", "t"), 4);
-    EXPECT_EQ(TextToLong("3.50001", "t"), 4);
-    EXPECT_EQ(TextToLong("2.49", "t"), 2);
-    EXPECT_EQ(TextToLong("2147483647", "t"), INT32_MAX);
-    ExpectError([] { TextToLong("2147483648", "t"); }, errnum::kOverflow);
-    ExpectError([] { TextToLong("", "t"); }, errnum::kTypeMismatch);
-    ExpectError([] { TextToLong("1x", "t"); }, errnum::kTypeMismatch);
-    ExpectError([] { TextToLong(".", "t"); }, errnum::kTypeMismatch);
-}
-
 TEST_F(CodecFiles, DecodedFilesReplaceLongerFilesWhole) {
     Write("old.txt", Bytes("a much longer old content"));
     std::vector<uint8_t> stream = Bytes("abc");

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "codec/Error.h"
+#include "base/Error.h"
 
 namespace pagora::testing {
 

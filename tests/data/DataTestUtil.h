@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "codec/Error.h"
+#include "base/Error.h"
 #include "codec/clsCompress.h"
 
 namespace pagora::testing {

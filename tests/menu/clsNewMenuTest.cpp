@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "codec/Error.h"
+#include "base/Error.h"
 #include "menu/clsNewMenu.h"
 #include "tests/menu/FakePopupMenu.h"
 

@@ -8,7 +8,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 
-#include "codec/Error.h"
+#include "base/Error.h"
 #include "platform/SettingsStore.h"
 
 QT_BEGIN_NAMESPACE

@@ -8,45 +8,6 @@
 namespace pagora {
 namespace {
 
-TEST(LeadingNumberTest, ReadsTheNumberAtTheStartLikeVal) {
-    EXPECT_EQ(LeadingNumber("45"), 45.0);
-    EXPECT_EQ(LeadingNumber("  45"), 45.0);
-    EXPECT_EQ(LeadingNumber("12abc"), 12.0);
-    EXPECT_EQ(LeadingNumber("2.5"), 2.5);
-    EXPECT_EQ(LeadingNumber(".5"), 0.5);
-    EXPECT_EQ(LeadingNumber("-3.25x"), -3.25);
-    EXPECT_EQ(LeadingNumber("+7"), 7.0);
-    EXPECT_EQ(LeadingNumber("8."), 8.0);
-    EXPECT_EQ(LeadingNumber("1.2.3"), 1.2);
-    EXPECT_EQ(LeadingNumber("1e3"), 1.0);
-    EXPECT_EQ(LeadingNumber("0045"), 45.0);
-}
-
-TEST(LeadingNumberTest, NoNumberReadsAsZero) {
-    EXPECT_EQ(LeadingNumber(""), 0.0);
-    EXPECT_EQ(LeadingNumber("abc"), 0.0);
-    EXPECT_EQ(LeadingNumber("-"), 0.0);
-    EXPECT_EQ(LeadingNumber("."), 0.0);
-    EXPECT_EQ(LeadingNumber("x12"), 0.0);
-}
-
-TEST(LeadingNumberTest, EndlessDigitsStayOrdered) {
-    EXPECT_GT(LeadingNumber(std::string(400, '9')), 604.0);
-    EXPECT_LT(LeadingNumber("-" + std::string(400, '9')), 1.0);
-    EXPECT_EQ(LeadingNumber("0." + std::string(400, '0') + "1"), 0.0);
-}
-
-TEST(RoundHalfEvenTest, HalvesGoToTheEvenNeighbour) {
-    EXPECT_EQ(RoundHalfEven(2.5), 2.0);
-    EXPECT_EQ(RoundHalfEven(3.5), 4.0);
-    EXPECT_EQ(RoundHalfEven(603.5), 604.0);
-    EXPECT_EQ(RoundHalfEven(199.5), 200.0);
-    EXPECT_EQ(RoundHalfEven(-2.5), -2.0);
-    EXPECT_EQ(RoundHalfEven(-3.5), -4.0);
-    EXPECT_EQ(RoundHalfEven(10.4), 10.0);
-    EXPECT_EQ(RoundHalfEven(10.6), 11.0);
-}
-
 std::optional<int> Page(const std::string& answer) {
     return ReadTypedNumber(answer, kPageNumberPrompt);
 }

@@ -18,7 +18,9 @@
 namespace pagora::pack {
 namespace {
 
+using testing::ReadWholeFile;
 using testing::TempDir;
+using testing::WriteWholeFile;
 
 QGuiApplication& App() {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) {

@@ -14,8 +14,10 @@
 namespace pagora::pack {
 namespace {
 
+using testing::ReadWholeFile;
 using testing::Sources;
 using testing::TempDir;
+using testing::WriteWholeFile;
 
 const std::string kArchives = PAGORA_ARCHIVE_DIR;
 

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "base/Files.h"
 #include "tools/MushafSources.h"
 
 namespace pagora::pack::testing {
@@ -16,6 +17,13 @@ inline const MushafSources& Sources() {
     static const MushafSources src =
         LoadSources(PAGORA_NODE_MODULES, ReadLayoutFile(PAGORA_LAYOUT_JSON));
     return src;
+}
+
+inline std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+    return pagora::ReadWholeFile(path, "test");
+}
+inline void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    pagora::WriteNewFile(path, bytes, "test");
 }
 
 // A fresh private folder, removed with its content.

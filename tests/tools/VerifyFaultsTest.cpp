@@ -15,8 +15,10 @@
 namespace pagora::pack {
 namespace {
 
+using testing::ReadWholeFile;
 using testing::Sources;
 using testing::TempDir;
+using testing::WriteWholeFile;
 
 class VerifyFaultsTest : public ::testing::Test {
   protected:

@@ -8,11 +8,12 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <string>
 
 #include "app/frmMain.h"
+#include "base/Book.h"
+#include "base/Numbers.h"
 #include "platform/BrowserControl.h"
 #include "platform/Dialogs.h"
 #include "platform/ProcessFacts.h"
@@ -45,13 +46,11 @@ struct Options {
 };
 
 std::optional<int> WholeNumber(const char* text, int low, int high) {
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || value < low || value > high) {
+    const std::optional<int64_t> value = pagora::TextToInteger(text);
+    if (!value || *value < low || *value > high) {
         return std::nullopt;
     }
-    return static_cast<int>(value);
+    return static_cast<int>(*value);
 }
 
 bool Fail(const std::string& message) {
@@ -74,7 +73,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             return true;
         };
         if (arg == "--page") {
-            if (!number(1, 604, options.page)) {
+            if (!number(pagora::kFirstPage, pagora::kPageCount, options.page)) {
                 return false;
             }
         } else if (arg == "--double") {

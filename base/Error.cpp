@@ -1,4 +1,4 @@
-#include "codec/Error.h"
+#include "base/Error.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,0 +1,128 @@
+// The classic number conversions, each with the inputs its callers meet.
+#include "base/Numbers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "base/Error.h"
+
+namespace pagora {
+namespace {
+
+TEST(LeadingNumber, ReadsTheNumberAtTheStartLikeVal) {
+    EXPECT_EQ(LeadingNumber("45"), 45.0);
+    EXPECT_EQ(LeadingNumber("  45"), 45.0);
+    EXPECT_EQ(LeadingNumber("12abc"), 12.0);
+    EXPECT_EQ(LeadingNumber("2.5"), 2.5);
+    EXPECT_EQ(LeadingNumber(".5"), 0.5);
+    EXPECT_EQ(LeadingNumber("-3.25x"), -3.25);
+    EXPECT_EQ(LeadingNumber("+7"), 7.0);
+    EXPECT_EQ(LeadingNumber("8."), 8.0);
+    EXPECT_EQ(LeadingNumber("1.2.3"), 1.2);
+    EXPECT_EQ(LeadingNumber("1e3"), 1.0);
+    EXPECT_EQ(LeadingNumber("0045"), 45.0);
+    for (const char* none : {"", "abc", "-", ".", "x12"}) {
+        EXPECT_EQ(LeadingNumber(none), 0.0) << none;
+    }
+    // Endless digits stay ordered.
+    EXPECT_GT(LeadingNumber(std::string(400, '9')), 604.0);
+    EXPECT_LT(LeadingNumber("-" + std::string(400, '9')), 1.0);
+    EXPECT_EQ(LeadingNumber("0." + std::string(400, '0') + "1"), 0.0);
+}
+
+TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
+    EXPECT_EQ(RoundHalfEven(2.5), 2.0);
+    EXPECT_EQ(RoundHalfEven(3.5), 4.0);
+    EXPECT_EQ(RoundHalfEven(603.5), 604.0);
+    EXPECT_EQ(RoundHalfEven(-2.5), -2.0);
+    EXPECT_EQ(RoundHalfEven(-3.5), -4.0);
+    EXPECT_EQ(RoundHalfEven(10.4), 10.0);
+    EXPECT_EQ(RoundHalfEven(10.6), 11.0);
+    EXPECT_EQ(RoundHalfEven(-10.6), -11.0);
+}
+
+TEST(TextToWhole, WholeTextRoundedHalfToEvenWithinTheRange) {
+    auto int16 = [](const char* text) { return TextToWhole(text, INT16_MIN, INT16_MAX); };
+    EXPECT_EQ(int16("35"), 35);
+    EXPECT_EQ(int16(" 35 "), 35);
+    EXPECT_EQ(int16("\t+35\r\n"), 35);
+    EXPECT_EQ(int16("2.5"), 2);
+    EXPECT_EQ(int16("3.5"), 4);
+    EXPECT_EQ(int16("-2.5"), -2);
+    EXPECT_EQ(int16("2.51"), 3);
+    EXPECT_EQ(int16("1e2"), 100);
+    EXPECT_EQ(int16("15E-1"), 2);
+    EXPECT_EQ(int16(".5"), 0);
+    EXPECT_EQ(int16("32767.4"), 32767);
+    EXPECT_EQ(int16("-32768.5"), -32768);
+    for (const char* outside : {"32767.5", "-32769", "99999999999", "1e400", "-1e400"}) {
+        EXPECT_EQ(int16(outside), std::nullopt) << outside;
+    }
+    for (const char* junk : {"", " ", "abc", "12abc", "nan", "inf", "1,5", ".", "-", "1e", "e5",
+                             "1 2", "0x10", "++1"}) {
+        EXPECT_EQ(int16(junk), std::nullopt) << junk;
+    }
+    EXPECT_EQ(TextToWhole("1e-400", 0, 0), 0);
+    EXPECT_EQ(TextToWhole("0." + std::string(400, '0') + "1", 0, 0), 0);
+}
+
+TEST(TextToLong, FailsWithTheClassicErrorNumbers) {
+    EXPECT_EQ(TextToLong(" -7 ", "t"), -7);
+    EXPECT_EQ(TextToLong("3.50001", "t"), 4);
+    EXPECT_EQ(TextToLong("2147483647", "t"), INT32_MAX);
+    EXPECT_EQ(TextToLong("-2147483648", "t"), INT32_MIN);
+    auto number = [](const char* text) {
+        try {
+            TextToLong(text, "here");
+        } catch (const Error& e) {
+            EXPECT_EQ(e.Source(), "here");
+            return e.Number();
+        }
+        return 0;
+    };
+    EXPECT_EQ(number("2147483648"), errnum::kOverflow);
+    EXPECT_EQ(number("-2147483649"), errnum::kOverflow);
+    EXPECT_EQ(number(""), errnum::kTypeMismatch);
+    EXPECT_EQ(number("1x"), errnum::kTypeMismatch);
+    EXPECT_EQ(number("."), errnum::kTypeMismatch);
+}
+
+TEST(TextToSingle, ValuesReadBackExactlyFromTheirShortestText) {
+    for (float value : {0.0f, 1500.0f, 12345.6f, -75.25f, 0.1f, 16245.0f, 3.4e38f}) {
+        const std::string text = SingleToText(value);
+        EXPECT_EQ(TextToSingle(text), value) << text;
+    }
+    EXPECT_EQ(SingleToText(1500.0f), "1500");
+    EXPECT_EQ(SingleToText(12345.6f), "12345.6");
+    EXPECT_EQ(TextToSingle(" 2.5 "), 2.5f);
+    for (const char* refused : {"abc", "1e300", "-1e39", "", "inf"}) {
+        EXPECT_EQ(TextToSingle(refused), std::nullopt) << refused;
+    }
+}
+
+TEST(TextToInteger, DigitsWithSignAndBlanksOnly) {
+    EXPECT_EQ(TextToInteger("604"), 604);
+    EXPECT_EQ(TextToInteger(" 12\r\n"), 12);
+    EXPECT_EQ(TextToInteger("-1"), -1);
+    EXPECT_EQ(TextToInteger("+3"), 3);
+    EXPECT_EQ(TextToInteger("9223372036854775807"), INT64_MAX);
+    EXPECT_EQ(TextToInteger("-9223372036854775808"), INT64_MIN);
+    for (const char* refused :
+         {"", " ", "-", "1.0", "1e2", "12a", "1 2", "9223372036854775808", "--1"}) {
+        EXPECT_EQ(TextToInteger(refused), std::nullopt) << refused;
+    }
+}
+
+TEST(DigitsToNumber, DigitsAndNothingElse) {
+    EXPECT_EQ(DigitsToNumber("0"), 0);
+    EXPECT_EQ(DigitsToNumber("0120"), 120);
+    EXPECT_EQ(DigitsToNumber("999999999999999999"), 999999999999999999);
+    for (const char* refused : {"", " 1", "1 ", "+1", "-1", "1.0", "1e2", "1234567890123456789"}) {
+        EXPECT_EQ(DigitsToNumber(refused), std::nullopt) << refused;
+    }
+}
+
+}  // namespace
+}  // namespace pagora
