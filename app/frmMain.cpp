@@ -222,8 +222,13 @@ void frmMain::BuildControls() {
     wbPageTwo_ = new BrowserControl(ViewName(View::PageTwo), fraTwoPage_);
 
     fraFooter_ = MakeFrame(central, "fraFooter", QString());
+    // The group is wider than designed, so that its third button, Hizb, lies inside it.
     QGroupBox* fraGoto = MakeFrame(fraFooter_, "fraGoto", QStringLiteral("Go To"));
-    place(fraGoto, 5505, 150, 1875, 690);
+    place(fraGoto, 5505, 150, kGotoWidth, 690);
+    cmdSelectHizb_ = MakeButton(fraGoto, "cmdSelectHizb", QStringLiteral("Hizb"),
+                                QStringLiteral("Go to a hizb"));
+    cmdSelectHizb_->setToolTip(QStringLiteral("Go to a quarter of a hizb"));
+    place(cmdSelectHizb_, 1890, 240, 810, 345);
     cmdSelectJuz_ =
         MakeButton(fraGoto, "cmdSelectJuz", QStringLiteral("Juz"), QStringLiteral("Go to a juz"));
     cmdSelectJuz_->setToolTip(QStringLiteral("Go to the first page of a juz"));
@@ -289,9 +294,9 @@ void frmMain::BuildControls() {
     }
 
     // Tab runs through the bar's controls from left to right, then into the page views.
-    const QList<QWidget*> order = {cmdNext_,      cmdPageNo_,   cmdPrevious_,   cmdDecrease_,
-                                   cmdTextSize_,  cmdIncrease_, cmdSuraSelect_, cmdSelectJuz_,
-                                   wbSinglePage_, wbPageOne_,   wbPageTwo_};
+    const QList<QWidget*> order = {cmdNext_,       cmdPageNo_,    cmdPrevious_,  cmdDecrease_,
+                                   cmdTextSize_,   cmdIncrease_,  cmdSuraSelect_, cmdSelectJuz_,
+                                   cmdSelectHizb_, wbSinglePage_, wbPageOne_,    wbPageTwo_};
     for (qsizetype i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
@@ -314,6 +319,7 @@ void frmMain::WireControls() {
     wire(cmdDecrease_, &frmMain::cmdDecrease_Click);
     wire(cmdSuraSelect_, &frmMain::cmdSuraSelect_Click);
     wire(cmdSelectJuz_, &frmMain::cmdSelectJuz_Click);
+    wire(cmdSelectHizb_, &frmMain::cmdSelectHizb_Click);
 
     connect(
         wbSinglePage_, &BrowserControl::BeforeNavigate2, this,
@@ -688,6 +694,10 @@ void frmMain::cmdSuraSelect_Click() {
 
 void frmMain::cmdSelectJuz_Click() {
     core_.ChooseJuz(OwnerHandle(), BelowButton(*cmdSelectJuz_));
+}
+
+void frmMain::cmdSelectHizb_Click() {
+    core_.ChooseHizb(OwnerHandle(), BelowButton(*cmdSelectHizb_));
 }
 
 // ---------------------------------------------------------------- verses, bookmark, about

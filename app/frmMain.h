@@ -70,6 +70,7 @@ class frmMain : public QMainWindow, private ReaderScreen {
     void Form_KeyDown(int KeyCode, int Shift);
     void cmdSuraSelect_Click();
     void cmdSelectJuz_Click();
+    void cmdSelectHizb_Click();
 
     // The page views' navigation filters: a number link sets the bookmark, a verse link puts
     // the verse's reference on the clipboard; both are cancelled, "about:blank" and anything
@@ -164,6 +165,7 @@ class frmMain : public QMainWindow, private ReaderScreen {
     QPushButton* cmdDecrease_ = nullptr;
     QPushButton* cmdSuraSelect_ = nullptr;
     QPushButton* cmdSelectJuz_ = nullptr;
+    QPushButton* cmdSelectHizb_ = nullptr;
     QLabel* lblPage1_ = nullptr;
     QLabel* lblPage2_ = nullptr;
     QAction* actSinglePage_ = nullptr;

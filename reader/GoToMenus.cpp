@@ -10,6 +10,9 @@ namespace {
 
 constexpr int kSurasPerRange = 25;
 constexpr int kJuzPerRange = 10;
+constexpr int kHizbCount = 60;
+constexpr int kHizbPerRange = 20;
+constexpr int kQuartersPerHizb = 4;
 
 // A whole decimal number made of digits only (blanks around it allowed), or nothing.
 std::optional<long long> WholeNumber(std::string_view text) {
@@ -47,6 +50,25 @@ void BuildJuzMenu(clsNewMenu& menu, WindowHandle owner) {
     }
     for (int i = 0; i < kJuzCount; ++i) {
         menu.SubMenu(i / kJuzPerRange)->AddMenu(std::to_string(i + 1), std::to_string(i), false);
+    }
+}
+
+void BuildHizbMenu(clsNewMenu& menu, WindowHandle owner) {
+    static const char* const kQuarters[kQuartersPerHizb] = {"", " \u00BC", " \u00BD", " \u00BE"};
+    menu.Create(owner);
+    for (int first = 1; first <= kHizbCount; first += kHizbPerRange) {
+        menu.AddMenu(
+            "Hizb " + std::to_string(first) + " - " + std::to_string(first + kHizbPerRange - 1), "",
+            false, false, 0, false);
+    }
+    for (int hizb = 0; hizb < kHizbCount; ++hizb) {
+        const auto range = menu.SubMenu(hizb / kHizbPerRange);
+        range->AddMenu(std::to_string(hizb + 1), "", false);
+        const auto quarters = range->SubMenu(hizb % kHizbPerRange);
+        for (int q = 0; q < kQuartersPerHizb; ++q) {
+            quarters->AddMenu(std::to_string(hizb + 1) + kQuarters[q],
+                              std::to_string(hizb * kQuartersPerHizb + q), false);
+        }
     }
 }
 

@@ -18,6 +18,11 @@ void BuildSuraMenu(clsNewMenu& menu, WindowHandle owner, const std::vector<std::
 // opening its juz numbers; tags are the zero-based indexes in decimal.
 void BuildJuzMenu(clsNewMenu& menu, WindowHandle owner);
 
+// Starts `menu` afresh as the hizb chooser: "Hizb 1 - 20", "Hizb 21 - 40", "Hizb 41 - 60", each
+// opening its hizb numbers, each hizb opening its four quarters ("1", "1 ¼", "1 ½", "1 ¾");
+// a quarter's tag is its zero-based index among the 240 quarters, in decimal.
+void BuildHizbMenu(clsNewMenu& menu, WindowHandle owner);
+
 // The page to show for the menu's answer: the page held by the start-table line that the tag
 // names. Nothing for "-1" (dismissed), for a tag that names no line of the table, and for a line
 // that is not a page number from 1 to 604 (damaged data is neither shown nor trusted).

@@ -10,6 +10,7 @@ namespace pagora {
 struct QuranIndex {
     QStringList suraStart;   // entry i: first page of sura i + 1
     QStringList juzStart;    // entry i: first page of juz i + 1
+    QStringList hizbQuarterStart;  // entry i: first page of hizb quarter i + 1 (4 per hizb)
     QStringList suraNames;   // entry i: display name of sura i + 1
     QStringList pageStart;   // entry p - 1: "sura,verse" of the first verse on page p
     QStringList verseCount;  // entry i: number of verses of sura i + 1

@@ -393,29 +393,42 @@ bool ReaderCore::KeyDown(int keyCode, int shift, const ScrollRoom& room) {
     return false;
 }
 
-void ReaderCore::Choose(bool sura, WindowHandle owner, ScreenPoint at) {
+void ReaderCore::Choose(Chooser chooser, WindowHandle owner, ScreenPoint at) {
     if (!started_) {
         return;
     }
     clsNewMenu menu(services_.popupMenu);
-    if (sura) {
-        BuildSuraMenu(menu, owner, StdLines(index_.suraNames));
-    } else {
-        BuildJuzMenu(menu, owner);
+    const QStringList* startTable = &index_.suraStart;
+    switch (chooser) {
+        case Chooser::Sura:
+            BuildSuraMenu(menu, owner, StdLines(index_.suraNames));
+            break;
+        case Chooser::Juz:
+            BuildJuzMenu(menu, owner);
+            startTable = &index_.juzStart;
+            break;
+        case Chooser::Hizb:
+            BuildHizbMenu(menu, owner);
+            startTable = &index_.hizbQuarterStart;
+            break;
     }
     const std::string answer = menu.PopUpAt(at);
-    const auto page = ChosenStartPage(answer, StdLines(sura ? index_.suraStart : index_.juzStart));
+    const auto page = ChosenStartPage(answer, StdLines(*startTable));
     if (page && started_) {
         ShowChosenPage(*page);
     }
 }
 
 void ReaderCore::ChooseSura(WindowHandle owner, ScreenPoint at) {
-    Choose(true, owner, at);
+    Choose(Chooser::Sura, owner, at);
 }
 
 void ReaderCore::ChooseJuz(WindowHandle owner, ScreenPoint at) {
-    Choose(false, owner, at);
+    Choose(Chooser::Juz, owner, at);
+}
+
+void ReaderCore::ChooseHizb(WindowHandle owner, ScreenPoint at) {
+    Choose(Chooser::Hizb, owner, at);
 }
 
 // ---------------------------------------------------------------- verses and bookmark

@@ -97,6 +97,7 @@ class ReaderCore {
     // The sura and juz choosers, owned by window `owner`, opened at screen point `at`.
     void ChooseSura(WindowHandle owner, ScreenPoint at);
     void ChooseJuz(WindowHandle owner, ScreenPoint at);
+    void ChooseHizb(WindowHandle owner, ScreenPoint at);
 
     // ---- verses and bookmark
     // A page view is about to follow `url`: number links set the bookmark, verse links hand the
@@ -141,7 +142,8 @@ class ReaderCore {
     void ShowPageFailure(View view, int16_t pageNo, const QString& why);
     void ShowChosenPage(int page);
     void SetTextSize(int size);
-    void Choose(bool sura, WindowHandle owner, ScreenPoint at);
+    enum class Chooser { Sura, Juz, Hizb };
+    void Choose(Chooser chooser, WindowHandle owner, ScreenPoint at);
     // Asks for a number from the prompt's range until one is given; nothing when cancelled.
     std::optional<int> AskForNumber(const struct NumberPrompt& prompt, int shown);
     void Save(SettingKey key, const QString& value);

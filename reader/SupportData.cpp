@@ -94,6 +94,7 @@ QuranIndex UnpackSupportFiles(const QString& archive, const QString& workingFold
     index.pageFrame = unpacker.ReadAndDelete("border.html", ReadTextFile);
     index.pageFrame.replace(QStringLiteral("##imagepath##"), workingFolder);
     index.verseCount = unpacker.Table("verse-count.txt", crlf);
+    index.hizbQuarterStart = unpacker.Table("hizbquarterindex.txt", crlf);
     // A frame without its images would show holes round every page.
     for (const char* image : kFrameImages) {
         unpacker.ExtractShared(image);

@@ -106,7 +106,7 @@ TwipRect FitOntoScreens(const TwipRect& outer, const std::vector<TwipRect>& scre
 
 FooterLabels PlaceFooterLabels(const PageLayout& layout, bool twoPages) {
     // The designed labels' tops and height; they start where the button groups end.
-    constexpr float kStart = 7440;
+    constexpr float kStart = 5505 + kGotoWidth + 60;
     constexpr float kMargin = 90;
     constexpr float kGap = 60;
     constexpr float kNarrowest = 1500;

@@ -36,6 +36,9 @@ PageLayout FormResize(float W, float H, float F, const PageLayout& current);
 // available areas): the screen it overlaps most, or the first when it overlaps none.
 TwipRect FitOntoScreens(const TwipRect& outer, const std::vector<TwipRect>& screens);
 
+// The "Go To" group of the footer is this wide (twips), so that it holds Sura, Juz and Hizb.
+inline constexpr float kGotoWidth = 2790;
+
 // Where the footer's sura labels stand, in the footer: lblPage1 names the suras of the single
 // page or of the left page of a spread, lblPage2 those of the right page. They use the room
 // right of the footer's button groups, each under its own page where that leaves it room.

@@ -91,7 +91,7 @@ std::string PageKey(int page) {
 const std::vector<std::string>& SupportTextNames() {
     static const std::vector<std::string> names = {
         "quranpageindex.txt", "juzpageindex.txt", "suranamesenglish.txt", "pagestartsuraverse.txt",
-        "surat.txt",          "border.html",      "verse-count.txt"};
+        "surat.txt",          "border.html",      "verse-count.txt",      "hizbquarterindex.txt"};
     return names;
 }
 
@@ -112,16 +112,23 @@ std::vector<ArchiveMember> SupportMembers(const MushafSources& src,
         names.push_back(std::to_string(s.number) + ". " + s.transliteration);
         verseCounts.push_back(std::to_string(s.verses.size()));
     }
-    std::vector<std::string> juzPages;
-    for (size_t j = 0; j < src.juzStarts.size(); ++j) {
-        const int page = PageOfVerse(src, src.juzStarts[j].start);
-        if (page != src.juzStarts[j].page) {
-            throw PackError("juz " + std::to_string(j + 1) + " begins on page " +
-                            std::to_string(page) + " by the page starts, but quran-meta says " +
-                            std::to_string(src.juzStarts[j].page));
+    // The first page of each juz or hizb quarter, as the page starts place its first verse.
+    auto startPages = [&src](const std::vector<Juz>& starts, const std::string& what) {
+        std::vector<std::string> pages;
+        for (size_t j = 0; j < starts.size(); ++j) {
+            const int page = PageOfVerse(src, starts[j].start);
+            if (page != starts[j].page) {
+                throw PackError(what + " " + std::to_string(j + 1) + " begins on page " +
+                                std::to_string(page) + " by the page starts, but quran-meta says " +
+                                std::to_string(starts[j].page));
+            }
+            pages.push_back(std::to_string(page));
         }
-        juzPages.push_back(std::to_string(page));
-    }
+        return pages;
+    };
+    const std::vector<std::string> juzPages = startPages(src.juzStarts, "juz");
+    const std::vector<std::string> quarterPages =
+        startPages(src.hizbQuarterStarts, "hizb quarter");
     std::vector<std::string> pageStarts;
     for (const VerseRef& r : src.pageStarts) {
         pageStarts.push_back(std::to_string(r.sura) + "," + std::to_string(r.verse));
@@ -135,6 +142,7 @@ std::vector<ArchiveMember> SupportMembers(const MushafSources& src,
         {"surat.txt", ToUtf16Le(kSuraMarker)},
         {"border.html", Bytes(BorderHtml())},
         {"verse-count.txt", Bytes(Join(verseCounts, "\r\n"))},
+        {"hizbquarterindex.txt", Bytes(Join(quarterPages, "\r\n"))},
     };
     for (ArchiveMember& image : DrawFrameImages()) {
         members.push_back(std::move(image));

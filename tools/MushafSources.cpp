@@ -163,6 +163,16 @@ MushafSources LoadSources(const std::string& nodeModules, const nlohmann::json& 
             src.juzStarts.push_back({ToVerseRef(juz[j].at("start"), "juz " + std::to_string(j + 1)),
                                      juz[j].at("page").get<int>()});
         }
+        const auto& quarters = layout.at("hizbQuarterStarts");
+        if (!quarters.is_array() || quarters.size() != kHizbQuarterCount) {
+            throw PackError("layout: expected " + std::to_string(kHizbQuarterCount) +
+                            " hizb quarter starts");
+        }
+        for (size_t q = 0; q < quarters.size(); ++q) {
+            src.hizbQuarterStarts.push_back(
+                {ToVerseRef(quarters[q].at("start"), "hizb quarter " + std::to_string(q + 1)),
+                 quarters[q].at("page").get<int>()});
+        }
     } catch (const nlohmann::json::exception& e) {
         throw PackError(std::string("unexpected shape of the source data: ") + e.what());
     }
@@ -186,6 +196,11 @@ MushafSources LoadSources(const std::string& nodeModules, const nlohmann::json& 
     for (const Juz& j : src.juzStarts) {
         if (!valid(j.start) || j.page < 1 || j.page > kPageCount) {
             throw PackError("layout: a juz start lies outside the text");
+        }
+    }
+    for (const Juz& q : src.hizbQuarterStarts) {
+        if (!valid(q.start) || q.page < 1 || q.page > kPageCount) {
+            throw PackError("layout: a hizb quarter start lies outside the text");
         }
     }
     if (src.VerseCount() != kVerseCount) {

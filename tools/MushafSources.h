@@ -47,6 +47,7 @@ struct MushafSources {
     std::vector<Sura> suras;           // kSuraCount
     std::vector<VerseRef> pageStarts;  // kPageCount, page 1 first
     std::vector<Juz> juzStarts;        // kJuzCount
+    std::vector<Juz> hizbQuarterStarts;  // the 240 quarters of the 60 hizb, in order
     PackageInfo quranJson;
     PackageInfo quranMeta;
 

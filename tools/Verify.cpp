@@ -191,9 +191,25 @@ class Verifier {
         return true;
     }
 
+    // A juz or hizb quarter that starts with verse `at`, found on `page`, must have that page in
+    // its table.
+    void CheckStartPage(const std::vector<Juz>& starts, const std::vector<int>& table,
+                        const VerseRef& at, int page, const std::string& what) {
+        for (size_t j = 0; j < starts.size(); ++j) {
+            if (starts[j].start == at && table.size() > j && table[j] != page) {
+                Problem(what + " " + std::to_string(j + 1) + " begins at " +
+                        Ref(at.sura, at.verse) + " on page " + std::to_string(page) +
+                        ", the table says " + std::to_string(table[j]));
+            }
+        }
+    }
+
     bool CheckSupport() {
         bool ok = NumberTable("quranpageindex.txt", kSuraCount, 1, kPageCount, suraPages_);
         ok = NumberTable("juzpageindex.txt", kJuzCount, 1, kPageCount, juzPages_) && ok;
+        ok = NumberTable("hizbquarterindex.txt", kHizbQuarterCount, 1, kPageCount,
+                         quarterPages_) &&
+             ok;
         ok = NumberTable("verse-count.txt", kSuraCount, 1, 286, verseCounts_) && ok;
 
         std::vector<std::string> names;
@@ -249,6 +265,12 @@ class Verifier {
             if (juzPages_[j] <= juzPages_[j - 1]) {
                 Problem("juzpageindex.txt: juz " + std::to_string(j + 1) +
                         " does not begin after juz " + std::to_string(j));
+            }
+        }
+        for (size_t q = 1; q < quarterPages_.size(); ++q) {
+            if (quarterPages_[q] < quarterPages_[q - 1]) {
+                Problem("hizbquarterindex.txt: quarter " + std::to_string(q + 1) +
+                        " begins before quarter " + std::to_string(q));
             }
         }
 
@@ -441,15 +463,9 @@ class Verifier {
                         Problem(where + ": the text of " + Ref(at.sura, at.verse) +
                                 " differs from the source");
                     }
-                    for (size_t j = 0; j < src_->juzStarts.size(); ++j) {
-                        if (src_->juzStarts[j].start == at && juzPages_.size() > j &&
-                            juzPages_[j] != page) {
-                            Problem("juzpageindex.txt: juz " + std::to_string(j + 1) +
-                                    " begins at " + Ref(at.sura, at.verse) + " on page " +
-                                    std::to_string(page) + ", the table says " +
-                                    std::to_string(juzPages_[j]));
-                        }
-                    }
+                    CheckStartPage(src_->juzStarts, juzPages_, at, page, "juzpageindex.txt: juz");
+                    CheckStartPage(src_->hizbQuarterStarts, quarterPages_, at, page,
+                                   "hizbquarterindex.txt: quarter");
                 }
                 // Next verse by the verse-count table, as the reader counts.
                 if (at.verse < verseCounts_[at.sura - 1]) {
@@ -490,6 +506,7 @@ class Verifier {
     VerifyReport report_;
     std::vector<int> suraPages_;
     std::vector<int> juzPages_;
+    std::vector<int> quarterPages_;
     std::vector<int> verseCounts_;
     std::vector<VerseRef> pageStarts_;
     std::u16string marker_;

@@ -47,6 +47,12 @@ for (let juz = 1; juz <= meta.numJuzs; ++juz) {
   const ayahId = hafs.JuzList[juz];
   juzStarts.push({ start: toSuraVerse(ayahId), page: hafs.findPagebyAyahId(ayahId) });
 }
+// HizbQuarterList likewise: entry q (1 to 240) is the first verse of quarter q.
+const hizbQuarterStarts = [];
+for (let quarter = 1; quarter <= meta.numRubAlHizbs; ++quarter) {
+  const ayahId = hafs.HizbQuarterList[quarter];
+  hizbQuarterStarts.push({ start: toSuraVerse(ayahId), page: hafs.findPagebyAyahId(ayahId) });
+}
 const suras = [];
 for (let sura = 1; sura <= meta.numSurahs; ++sura) {
   const [startAyahId, verseCount, , , name] = hafs.SurahList[sura];
@@ -67,6 +73,10 @@ const checks = [
   [meta.riwayaName === "Hafs", `riwaya is ${meta.riwayaName}`],
   [pageStarts.length === 604, `${pageStarts.length} pages`],
   [juzStarts.length === 30, `${juzStarts.length} juz`],
+  [hizbQuarterStarts.length === 240, `${hizbQuarterStarts.length} hizb quarters`],
+  [hizbQuarterStarts[0].page === 1 && hizbQuarterStarts[4].page === 11 &&
+     hizbQuarterStarts[239].page === 599,
+   "hizb 1 / 2 / quarter 240 start pages"],
   [suras.length === 114, `${suras.length} suras`],
   [meta.numAyahs === 6236, `${meta.numAyahs} verses`],
   [suras.reduce((n, s) => n + s.verses, 0) === 6236, "verse counts do not add up to 6236"],
@@ -92,6 +102,7 @@ const doc = {
   source: { package: pkg.name, version: pkg.version, license: pkg.license, riwaya: meta.riwayaName },
   pageStarts,
   juzStarts,
+  hizbQuarterStarts,
   suras,
 };
 const text = JSON.stringify(doc) + "\n";

@@ -131,7 +131,7 @@ TEST_F(WindowTest, ControlsSitInTheirContainersWithTheirCaptionsAndMenus) {
         EXPECT_EQ(Child<QWidget>(name).parentWidget()->objectName(), container) << name;
     }
     const std::pair<const char*, const char*> captions[] = {
-        {"cmdSelectJuz", "Juz"}, {"cmdSuraSelect", "Sura"}, {"cmdIncrease", "+"},
+        {"cmdSelectJuz", "Juz"}, {"cmdSuraSelect", "Sura"}, {"cmdSelectHizb", "Hizb"}, {"cmdIncrease", "+"},
         {"cmdDecrease", "-"},    {"cmdNext", "&Next"},      {"cmdPrevious", "Previous"}};
     for (const auto& [name, caption] : captions) {
         EXPECT_EQ(Child<QPushButton>(name).text(), caption);
@@ -147,9 +147,14 @@ TEST_F(WindowTest, ControlsSitInTheirContainersWithTheirCaptionsAndMenus) {
         EXPECT_TRUE(font.bold());
         EXPECT_DOUBLE_EQ(font.pointSizeF(), 9.75);
     }
-    EXPECT_EQ(Child<QWidget>("fraGoto").geometry(),
-              QRect(TwipsToPixels(5505, w.logicalDpiX()), TwipsToPixels(150, w.logicalDpiY()),
-                    TwipsToPixels(1875, w.logicalDpiX()), TwipsToPixels(690, w.logicalDpiY())));
+    EXPECT_EQ(Child<QWidget>("fraPage").geometry(),
+              QRect(TwipsToPixels(90, w.logicalDpiX()), TwipsToPixels(150, w.logicalDpiY()),
+                    TwipsToPixels(3195, w.logicalDpiX()), TwipsToPixels(690, w.logicalDpiY())));
+    // The group holds its three buttons whole.
+    const QRect gotoArea = Child<QWidget>("fraGoto").rect();
+    for (const char* button : {"cmdSuraSelect", "cmdSelectJuz", "cmdSelectHizb"}) {
+        EXPECT_TRUE(gotoArea.contains(Child<QWidget>(button).geometry())) << button;
+    }
     QStringList menus;
     for (QAction* menu : w.menuBar()->actions()) {
         menus << menu->text();
@@ -218,6 +223,9 @@ TEST_F(WindowTest, ButtonsReachTheirCommands) {
     menu_->choose = {"Juz 1 - 10", "2"};
     Click("cmdSelectJuz");
     EXPECT_EQ(PageNo(), "21");
+    menu_->choose = {"Hizb 1 - 20", "2", "2 \u00BD"};
+    Click("cmdSelectHizb");
+    EXPECT_EQ(PageNo(), "16");
 }
 
 TEST_F(WindowTest, ZAndXTurnPagesWhereverTheFocusIsAndPageViewsKeepTheirScrollingKeys) {
@@ -294,7 +302,7 @@ TEST_F(WindowTest, KeyboardUsersReachEveryControlAndTheLinksOfAPage) {
     // Tab runs along the bar from left to right and then into the page.
     QWidget* focus = &Child<QPushButton>("cmdNext");
     QStringList order;
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < 10; ++i) {
         order << focus->objectName();
         focus = focus->nextInFocusChain();
         while (!focus->isVisible() || focus->focusPolicy() == Qt::NoFocus) {
@@ -303,7 +311,7 @@ TEST_F(WindowTest, KeyboardUsersReachEveryControlAndTheLinksOfAPage) {
     }
     EXPECT_EQ(order,
               (QStringList{"cmdNext", "cmdPageNo", "cmdPrevious", "cmdDecrease", "cmdTextSize",
-                           "cmdIncrease", "cmdSuraSelect", "cmdSelectJuz", "wbSinglePage"}));
+                           "cmdIncrease", "cmdSuraSelect", "cmdSelectJuz", "cmdSelectHizb", "wbSinglePage"}));
     // In the page, Tab reaches the links; Space follows a focused link as Enter does.
     BrowserControl& view = w.PageView(View::SinglePage);
     view.setFocus();

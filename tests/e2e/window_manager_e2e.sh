@@ -24,6 +24,7 @@ skip() {
 fail() {
     echo "FAILED: $*" >&2
     [ -f "$work/reader.log" ] && grep -v '^pagora-link ' "$work/reader.log" | tail -20 >&2
+    [ -f "$work/openbox.log" ] && tail -5 "$work/openbox.log" >&2
     exit 1
 }
 
@@ -57,11 +58,17 @@ done
 [ -s "$work/display" ] || skip "Xvfb gave no display number"
 export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
 mkdir -p "$work/home" "$work/config/openbox"
-HOME="$work/home" XDG_CONFIG_HOME="$work/config" openbox >"$work/openbox.log" 2>&1 &
-wm_pid=$!
-for _ in $(seq 300); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
-    sleep 0.1
+# A heavily loaded machine may need a second try.
+for attempt in 1 2; do
+    HOME="$work/home" XDG_CONFIG_HOME="$work/config" openbox >>"$work/openbox.log" 2>&1 &
+    wm_pid=$!
+    for _ in $(seq 300); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break 2
+        kill -0 "$wm_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill "$wm_pid" 2>/dev/null
+    wait "$wm_pid" 2>/dev/null
 done
 xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window || fail "openbox did not start"
 

@@ -81,6 +81,26 @@ TEST_F(GoToMenusTest, JuzMenuHasThreeRangesOfNumbers) {
     EXPECT_EQ(menu.PopUp(), "29");
 }
 
+TEST_F(GoToMenusTest, HizbMenuHasThreeRangesOfHizbsOfFourQuarters) {
+    clsNewMenu menu(service);
+    BuildHizbMenu(menu, kOwner);
+    ASSERT_EQ(menu.Count(), 3);
+    EXPECT_EQ(menu.SubMenu(0)->Caption, "Hizb 1 - 20");
+    EXPECT_EQ(menu.SubMenu(2)->Caption, "Hizb 41 - 60");
+    const auto first = menu.SubMenu(0)->SubMenu(0);
+    EXPECT_EQ(first->Caption, "1");
+    ASSERT_EQ(first->Count(), 4);
+    EXPECT_EQ(first->SubMenu(0)->Caption, "1");
+    EXPECT_EQ(first->SubMenu(1)->Caption, "1 \u00BC");
+    EXPECT_EQ(first->SubMenu(3)->Caption, "1 \u00BE");
+    EXPECT_EQ(first->SubMenu(0)->Tag, "0");
+    EXPECT_EQ(menu.SubMenu(1)->SubMenu(9)->SubMenu(2)->Caption, "30 \u00BD");
+    EXPECT_EQ(menu.SubMenu(1)->SubMenu(9)->SubMenu(2)->Tag, "118");
+    EXPECT_EQ(menu.SubMenu(2)->SubMenu(19)->SubMenu(3)->Tag, "239");
+    service->choose = {"Hizb 41 - 60", "60", "60 \u00BE"};
+    EXPECT_EQ(menu.PopUp(), "239");
+}
+
 TEST(ChosenStartPageTest, TagPicksTheLineOfTheStartTable) {
     std::vector<std::string> table;
     for (int i = 0; i < 114; ++i) {

@@ -278,6 +278,21 @@ TEST_F(PagesTest, JuzMenuShowsTheChosenJuzsFirstPage) {
               (std::vector<std::string>{"Juz 1 - 10", "Juz 11 - 20", "Juz 21 - 30"}));
 }
 
+TEST_F(PagesTest, HizbMenuShowsTheChosenQuartersFirstPage) {
+    ReaderCore& core = StartAt(300, PageMode::Double);
+    const std::pair<std::vector<std::string>, QString> choices[] = {
+        {{"Hizb 1 - 20", "1", "1"}, "2 1"},
+        {{"Hizb 21 - 40", "30", "30 \u00BD"}, "296 295"},  // quarter 119 starts on page 296
+        {{"Hizb 41 - 60", "60", "60 \u00BE"}, "598 597"}};
+    for (const auto& [path, pages] : choices) {
+        menu_->choose = path;
+        core.ChooseHizb(0, {});
+        EXPECT_EQ(screen_.captions.pageNumber, pages) << path.back();
+    }
+    EXPECT_EQ(menu_->shown[0],
+              (std::vector<std::string>{"Hizb 1 - 20", "Hizb 21 - 40", "Hizb 41 - 60"}));
+}
+
 TEST_F(PagesTest, AStartTableEntryThatIsNoPageIsNotShown) {
     QStringList juz = book_.juzPageIndex.split("\r\n");
     juz[1] = "abc";

@@ -40,6 +40,10 @@ SmallBook::SmallBook() {
     for (int j = 1; j <= 30; ++j) {
         juz << QString::number((j - 1) * 20 + 1);
     }
+    QStringList quarters;
+    for (int q = 0; q < 240; ++q) {
+        quarters << QString::number(q * 5 / 2 + 1);
+    }
     for (int p = 1; p <= 604; ++p) {
         QStringList lines;
         for (int k = 0; k < kVersesPerPage; ++k) {
@@ -61,6 +65,7 @@ SmallBook::SmallBook() {
     }
     quranPageIndex = suraFirstPage.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
     juzPageIndex = juz.join(QStringLiteral("\r\n"));
+    hizbQuarterIndex = quarters.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
     suraNames = names.join(QStringLiteral("\r\n"));
     pageStart = starts.join(QStringLiteral(";"));
     verseCount = counts.join(QStringLiteral("\r\n"));
@@ -79,6 +84,7 @@ void SmallBook::WriteSupport(const QString& folder,
         {"surat.txt", Utf16Le(Marker())},
         {"border.html", Latin1(frame)},
         {"verse-count.txt", Latin1(verseCount)},
+        {"hizbquarterindex.txt", Latin1(hizbQuarterIndex)},
     };
     for (const char* image : kFrameImages) {
         members.push_back({image, Latin1(QStringLiteral("GIF89a-not-really-") + image)});

@@ -20,6 +20,7 @@ struct SmallBook {
 
     QString quranPageIndex;        // "quranpageindex.txt"
     QString juzPageIndex;          // "juzpageindex.txt"
+    QString hizbQuarterIndex;      // "hizbquarterindex.txt"
     QString suraNames;             // "suranamesenglish.txt"
     QString pageStart;             // "pagestartsuraverse.txt"
     QString verseCount;            // "verse-count.txt"
