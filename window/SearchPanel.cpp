@@ -251,6 +251,10 @@ void SearchPanel::Close() {
     emit Closed();
 }
 
+void SearchPanel::keyPressEvent(QKeyEvent* event) {
+    event->accept();
+}
+
 bool SearchPanel::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) {
         return false;

@@ -6,6 +6,7 @@ namespace pagora::search {
 class SearchIndex;
 }
 
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -38,6 +39,8 @@ class SearchPanel : public QWidget {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Keys typed into the panel stay there: none reaches the window's page keys.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void UpdateResults();

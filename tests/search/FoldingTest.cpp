@@ -37,7 +37,8 @@ TEST(FoldingTest, DropsMarksTatweelSignsHamzaOnTheLineAndWhiteSpace) {
         EXPECT_EQ(origin, (std::vector<int>{0, 2}));
     }
     // Everything else stays: letters, digits, punctuation, the end-of-ayah sign (Cf).
-    EXPECT_EQ(FoldQuery(u"\u0628x1\u0661:\u060C\u06DD"), u"\u0628x1\u0661:\u060C\u06DD");
+    EXPECT_EQ(FoldQuery(u"\u0600\u0628x1\u0661:\u060C\u06DD"),
+              u"\u0600\u0628x1\u0661:\u060C\u06DD");
 }
 
 TEST(FoldingTest, MapsLetterForms) {

@@ -116,6 +116,12 @@ TEST(SearchIndexTest, DamagedArchivesGiveAnErrorNamingTheFile) {
     for (const QString& name : QDir(kArchives).entryList({QStringLiteral("*.dat")})) {
         ASSERT_TRUE(QFile::copy(kArchives + "/" + name, dir.filePath(name)));
     }
+    // A member that does not decode: the first page stream of order5.dat names another format.
+    QFile order5(dir.filePath(QStringLiteral("order5.dat")));
+    ASSERT_TRUE(order5.open(QIODevice::ReadWrite) && order5.write("HE9\r") == 4);
+    order5.close();
+    EXPECT_NE(message().find("order5.dat"), std::string::npos) << message();
+    EXPECT_NE(message().find("corrupt"), std::string::npos) << message();
     QFile order3(dir.filePath(QStringLiteral("order3.dat")));
     ASSERT_TRUE(order3.resize(order3.size() / 2));
     EXPECT_NE(message().find("order3.dat"), std::string::npos) << message();

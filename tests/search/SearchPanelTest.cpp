@@ -117,5 +117,32 @@ TEST_F(SearchPanelTest, DoubleClickChoosesAndEscapeCloses) {
     EXPECT_EQ(closed.size(), 2);
 }
 
+TEST_F(SearchPanelTest, KeysTypedInThePanelNeverReachTheWindow) {
+    struct KeyRecorder : QObject {
+        int keys = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            keys += event->type() == QEvent::KeyPress;
+            return false;
+        }
+    } recorder;
+    QWidget window;
+    window.installEventFilter(&recorder);
+    SearchPanel* panel = new SearchPanel(&window);
+    panel->SetIndex(index_);
+    window.show();
+    panel->Open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto& text = *panel->findChild<QLineEdit*>(QStringLiteral("searchText"));
+    auto& list = *panel->findChild<QListView*>(QStringLiteral("searchResults"));
+    QTest::keyClicks(&text, QStringLiteral("zx 2:255"));
+    for (QWidget* target : {static_cast<QWidget*>(&text), static_cast<QWidget*>(&list)}) {
+        for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Left, Qt::Key_Right,
+                                  Qt::Key_Return, Qt::Key_F5, Qt::Key_Z}) {
+            QTest::keyClick(target, key);
+        }
+    }
+    EXPECT_EQ(recorder.keys, 0);
+}
+
 }  // namespace
 }  // namespace pagora
