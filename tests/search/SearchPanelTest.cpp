@@ -97,15 +97,19 @@ TEST_F(SearchPanelTest, DoubleClickChoosesAndEscapeCloses) {
     ASSERT_EQ(chosen.size(), 1);
     EXPECT_EQ(chosen[0], Chosen(hadha, 2));
 
-    // The matched words are painted on their mark colour.
+    // The matched words are painted on their mark colour, the chosen verse on the selection's.
     const QImage shown = List().viewport()->grab().toImage();
+    const QColor background = List().palette().color(QPalette::Base);
     int marked = 0;
+    int plain = 0;  // of the chosen verse
     for (int y = 0; y < shown.height(); ++y) {
         for (int x = 0; x < shown.width(); ++x) {
             marked += shown.pixelColor(x, y) == QColor(0xFF, 0xD8, 0x6B);
+            plain += third.contains(x, y) && shown.pixelColor(x, y) == background;
         }
     }
     EXPECT_GT(marked, 100);
+    EXPECT_LT(plain, third.width() * third.height() / 4);
 
     QTest::keyClick(&List(), Qt::Key_Escape);
     EXPECT_FALSE(panel_.isVisible());
