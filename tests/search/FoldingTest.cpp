@@ -68,6 +68,7 @@ TEST(FoldingTest, OptionalAlefMatchesAnAlefOrNothing) {
     const Matcher withAlef(u"\u0647\u0627\u0630\u0647");
     EXPECT_TRUE(withAlef.FoundIn(hadhihi));
     EXPECT_EQ(withAlef.Letters() & ~LetterSet(hadhihi), 0u);
+    EXPECT_NE(LetterSet(u"\u0628"), LetterSet(u"\u0627"));
     // Not another letter, not twice, and the text's real letters are not optional.
     for (const char16_t* query : {u"\u0647\u0648\u0630\u0627", u"\u0647\u0627\u0627\u0630\u0627",
                                   u"\u0647\u0630\u0630\u0627", u"\u0630\u0627\u0627"}) {

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <algorithm>
 
+#include "data/ArchiveWriter.h"
+#include "reader/search/ArchiveMembers.h"
 #include "reader/search/SearchIndex.h"
 #include "tests/support/QuranText.h"
 
@@ -116,6 +118,22 @@ TEST(SearchIndexTest, DamagedArchivesGiveAnErrorNamingTheFile) {
     for (const QString& name : QDir(kArchives).entryList({QStringLiteral("*.dat")})) {
         ASSERT_TRUE(QFile::copy(kArchives + "/" + name, dir.filePath(name)));
     }
+    // A page-start table one page short.
+    const std::string support = dir.filePath(QStringLiteral("support.dat")).toStdString();
+    std::vector<pagora::ArchiveMember> members;
+    for (ArchiveMember& m : ReadArchiveMembers(support, [](const std::string&) { return true; })) {
+        if (m.name == "pagestartsuraverse.txt") {
+            m.bytes.resize(
+                std::string_view(reinterpret_cast<const char*>(m.bytes.data()), m.bytes.size())
+                    .rfind(';'));
+        }
+        members.push_back({m.name, m.bytes});
+    }
+    WriteArchive(support, members);
+    EXPECT_NE(message().find("page 604"), std::string::npos) << message();
+    ASSERT_TRUE(
+        QFile::remove(dir.filePath(QStringLiteral("support.dat"))) &&
+        QFile::copy(kArchives + "/support.dat", dir.filePath(QStringLiteral("support.dat"))));
     // A member that does not decode: the first page stream of order5.dat names another format.
     QFile order5(dir.filePath(QStringLiteral("order5.dat")));
     ASSERT_TRUE(order5.open(QIODevice::ReadWrite) && order5.write("HE9\r") == 4);
