@@ -32,6 +32,7 @@
 #include "reader/KeyCodes.h"
 #include "reader/LinkTargets.h"
 #include "reader/PageDocument.h"
+#include "window/SearchPanel.h"
 #include "window/frmAbout.h"
 
 namespace pagora {
@@ -193,6 +194,9 @@ void frmMain::BuildMenus() {
         ->setShortcut(QKeySequence(Qt::Key_F2));
     command(bookmark, "mnuHowToSetBookMark", QStringLiteral("&How To Set Bookmark"),
             &frmMain::mnuHowToSetBookMark);
+    bookmark->addSeparator();
+    command(bookmark, "mnuSearch", QStringLiteral("&Search..."), &frmMain::mnuSearch)
+        ->setShortcut(QKeySequence::Find);
     QMenu* settings = menu(nullptr, "mnuSettings", QStringLiteral("&Settings"));
     command(settings, "mnuSettingTilora", QStringLiteral("How to &recite verse"),
             &frmMain::mnuSettingTilora);
@@ -284,6 +288,14 @@ void frmMain::BuildControls() {
     lblPage1_ = label("lblPage1");
     place(lblPage1_, 7440, 240, 1965, 570);
 
+    // The search panel floats beside the pages, so the window's layout stays as designed.
+    searchPanel_ = new SearchPanel(this);
+    searchPanel_->setObjectName(QStringLiteral("searchPanel"));
+    searchPanel_->setWindowFlag(Qt::Tool);
+    searchPanel_->setWindowTitle(QStringLiteral("Search"));
+    searchPanel_->resize(480, 600);
+    searchPanel_->hide();
+
     fraOnePage_ = MakeFrame(central, "fraOnePage", QString());
     wbSinglePage_ = new BrowserControl(ViewName(View::SinglePage), fraOnePage_);
 
@@ -294,9 +306,9 @@ void frmMain::BuildControls() {
     }
 
     // Tab runs through the bar's controls from left to right, then into the page views.
-    const QList<QWidget*> order = {cmdNext_,       cmdPageNo_,    cmdPrevious_,  cmdDecrease_,
+    const QList<QWidget*> order = {cmdNext_,       cmdPageNo_,    cmdPrevious_,   cmdDecrease_,
                                    cmdTextSize_,   cmdIncrease_,  cmdSuraSelect_, cmdSelectJuz_,
-                                   cmdSelectHizb_, wbSinglePage_, wbPageOne_,    wbPageTwo_};
+                                   cmdSelectHizb_, wbSinglePage_, wbPageOne_,     wbPageTwo_};
     for (qsizetype i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
@@ -328,6 +340,10 @@ void frmMain::WireControls() {
             [this](const QString& url, bool& cancel) { wbPageOne_BeforeNavigate2(url, cancel); });
     connect(wbPageTwo_, &BrowserControl::BeforeNavigate2, this,
             [this](const QString& url, bool& cancel) { wbPageTwo_BeforeNavigate2(url, cancel); });
+
+    connect(searchPanel_, &SearchPanel::VerseChosen, this,
+            [this](int page, int sura, int verse) { core_.ShowVerse(page, sura, verse); });
+    connect(searchPanel_, &SearchPanel::Closed, this, [this] { activateWindow(); });
 
     auto* keys = new CommandKeys(*this);
     installEventFilter(keys);
@@ -470,10 +486,10 @@ bool frmMain::PaintNumberLinks(View view, const QString& item) {
     return matched;
 }
 
-void frmMain::ScrollToNumberLink(View view, const QString& item) {
+void frmMain::ScrollToLink(View view, const QString& target) {
     BrowserControl& wb = PageView(view);
     for (const auto& anchor : wb.Anchors()) {
-        if (NumberLinkItem(anchor.href) == item) {
+        if (anchor.target == target) {
             QScrollBar* bar = wb.verticalScrollBar();
             const QPoint at = wb.PositionOfCharacter(anchor.start);
             bar->setValue(bar->value() + at.y() - wb.viewport()->height() / 2);
@@ -742,6 +758,16 @@ void frmMain::mnuAboutPagora() {
     // A new box each time: its load handler fills the texts afresh.
     frmAbout box(windowIcon());
     box.exec();
+}
+
+void frmMain::mnuSearch() {
+    if (!core_.Started()) {
+        return;
+    }
+    if (const search::SearchIndex* index = core_.SearchIndex()) {
+        searchPanel_->SetIndex(index);
+        searchPanel_->Open();
+    }
 }
 
 void frmMain::mnuAboutWebsite() {

@@ -19,6 +19,7 @@ class QPushButton;
 namespace pagora {
 
 class BrowserControl;
+class SearchPanel;
 class QtClipboard;
 class QtInputPrompt;
 class QtShell;
@@ -87,6 +88,8 @@ class frmMain : public QMainWindow, private ReaderScreen {
     // Shows a new about box, modally.
     void mnuAboutPagora();
     void mnuAboutWebsite();
+    // Opens the search panel (its index is built the first time).
+    void mnuSearch();
 
     // Where start-up looks for temporary folders; the process environment when not set.
     void SetTempEnvironment(const TempEnvironment& environment) { tempEnvironment_ = environment; }
@@ -117,7 +120,7 @@ class frmMain : public QMainWindow, private ReaderScreen {
     // ReaderScreen
     void WriteDocument(View view, const QString& pageKey, const QString& document) override;
     bool PaintNumberLinks(View view, const QString& item) override;
-    void ScrollToNumberLink(View view, const QString& item) override;
+    void ScrollToLink(View view, const QString& target) override;
     void ShowMode(PageMode mode) override;
     void ShowCaptions(const Captions& captions) override;
 
@@ -168,6 +171,7 @@ class frmMain : public QMainWindow, private ReaderScreen {
     QPushButton* cmdSelectHizb_ = nullptr;
     QLabel* lblPage1_ = nullptr;
     QLabel* lblPage2_ = nullptr;
+    SearchPanel* searchPanel_ = nullptr;
     QAction* actSinglePage_ = nullptr;
     QAction* actDoublePage_ = nullptr;
     QAction* actFullScreen_ = nullptr;

@@ -8,14 +8,14 @@ namespace pagora {
 
 // The index tables and texts read from the support archive at start.
 struct QuranIndex {
-    QStringList suraStart;   // entry i: first page of sura i + 1
-    QStringList juzStart;    // entry i: first page of juz i + 1
+    QStringList suraStart;         // entry i: first page of sura i + 1
+    QStringList juzStart;          // entry i: first page of juz i + 1
     QStringList hizbQuarterStart;  // entry i: first page of hizb quarter i + 1 (4 per hizb)
-    QStringList suraNames;   // entry i: display name of sura i + 1
-    QStringList pageStart;   // entry p - 1: "sura,verse" of the first verse on page p
-    QStringList verseCount;  // entry i: number of verses of sura i + 1
-    QString suraMarker;      // a page line holding this text is a sura header
-    QString pageFrame;       // frame around every page, "#data#" receives the body
+    QStringList suraNames;         // entry i: display name of sura i + 1
+    QStringList pageStart;         // entry p - 1: "sura,verse" of the first verse on page p
+    QStringList verseCount;        // entry i: number of verses of sura i + 1
+    QString suraMarker;            // a page line holding this text is a sura header
+    QString pageFrame;             // frame around every page, "#data#" receives the body
 };
 
 // Splits the whole text at every `separator` (exact), keeping empty pieces.

@@ -19,6 +19,7 @@
 #include "reader/ProductInfo.h"
 #include "reader/SupportData.h"
 #include "reader/TypedNumber.h"
+#include "reader/search/SearchIndex.h"
 
 namespace pagora {
 
@@ -67,6 +68,14 @@ ReaderCore::ReaderCore(ReaderScreen& screen, ReaderServices services)
     : screen_(screen), services_(std::move(services)), settings_(services_.settings, QString()) {}
 
 ReaderCore::~ReaderCore() = default;
+
+QString ReaderCore::ArchiveFolder() const {
+    return services_.process.ExecutableFolder();
+}
+
+bool ReaderCore::ShowsView(View view) const {
+    return (mode_ == PageMode::Single) == (view == View::SinglePage);
+}
 
 void ReaderCore::SetPageSource(std::unique_ptr<PageSource> source) {
     pageSource_ = std::move(source);
@@ -500,11 +509,46 @@ void ReaderCore::GoToBookmark() {
     }
     ShowChosenPage(*page);
     for (View view : kAllViews) {
-        if (Slot(view).tag == bookmarkPage_ &&
-            (mode_ == PageMode::Single) == (view == View::SinglePage)) {
-            screen_.ScrollToNumberLink(view, bookmarkItem_);
+        if (Slot(view).tag == bookmarkPage_ && ShowsView(view)) {
+            screen_.ScrollToLink(view, QStringLiteral("#num") + bookmarkItem_);
         }
     }
+}
+
+void ReaderCore::ShowVerse(int page, int sura, int verse) {
+    if (!started_ || page < kFirstPage || page > kPageCount) {
+        return;
+    }
+    ShowChosenPage(page);
+    const QString reference = QStringLiteral("%1:%2").arg(sura).arg(verse);
+    const QString key = PadWithZeros(page, 3);
+    for (View view : kAllViews) {
+        if (Slot(view).tag != key || !ShowsView(view)) {
+            continue;
+        }
+        // The verse links of a page count its verses from 1.
+        const qsizetype links = Slot(view).pageText.count(QStringLiteral("\r\n")) + 1;
+        for (int n = 1; n <= links; ++n) {
+            if (GetSuraVerse(static_cast<int16_t>(page), static_cast<int16_t>(n)) == reference) {
+                screen_.ScrollToLink(view, QStringLiteral("#aya") + QString::number(n));
+                return;
+            }
+        }
+    }
+}
+
+const search::SearchIndex* ReaderCore::SearchIndex() {
+    if (!searchIndex_) {
+        try {
+            searchIndex_ =
+                std::make_unique<search::SearchIndex>(search::SearchIndex::Build(ArchiveFolder()));
+        } catch (const std::exception& error) {
+            services_.messages.ShowError(QString::fromStdString(error.what()),
+                                         QStringLiteral("Search"));
+            return nullptr;
+        }
+    }
+    return searchIndex_.get();
 }
 
 void ReaderCore::ExplainBookmark() {

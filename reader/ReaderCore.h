@@ -16,6 +16,9 @@
 
 namespace pagora {
 
+namespace search {
+class SearchIndex;
+}
 class Clipboard;
 class InputPrompt;
 class MessageBoxes;
@@ -107,6 +110,11 @@ class ReaderCore {
     void AyaClicked(View view, const QString& URL, bool& Cancel);
     void CopyText(const QString& strText);
     void GoToBookmark();
+    // Shows page `page` in the current mode with verse `sura`:`verse` in sight.
+    void ShowVerse(int page, int sura, int verse);
+    // The search index of the book, built from the archives on first use; null (and the user
+    // told why) when they cannot be read.
+    const search::SearchIndex* SearchIndex();
     void ExplainBookmark();
     void ExplainRecitation();
     // Hands `strLink` to the desktop's default handler; false when none took it.
@@ -114,6 +122,8 @@ class ReaderCore {
     void OpenWebPage();
 
     // ---- state
+    // The folder of the archives.
+    QString ArchiveFolder() const;
     int16_t CurrentPage() const { return currentPage_; }
     int16_t TextSize() const { return textSize_; }
     PageMode Mode() const { return mode_; }
@@ -139,6 +149,8 @@ class ReaderCore {
     ViewSlot& Slot(View view) { return slots_[static_cast<size_t>(view)]; }
     const ViewSlot& Slot(View view) const { return slots_[static_cast<size_t>(view)]; }
     void WriteView(View view, const QString& pageKey, const QString& document);
+    // Whether `view` belongs to the page area of the current mode.
+    bool ShowsView(View view) const;
     void ShowPageFailure(View view, int16_t pageNo, const QString& why);
     void ShowChosenPage(int page);
     void SetTextSize(int size);
@@ -162,6 +174,7 @@ class ReaderCore {
     std::array<ViewSlot, 3> slots_;
     bool started_ = false;
     bool saveFailureShown_ = false;
+    std::unique_ptr<search::SearchIndex> searchIndex_;
 };
 
 }  // namespace pagora

@@ -36,8 +36,8 @@ class ReaderScreen {
     // Paints the number links of the document in `view`: those whose item text equals `item`
     // red, every other one blue. Returns whether some number link matched.
     virtual bool PaintNumberLinks(View view, const QString& item) = 0;
-    // Scrolls the number link of `view` whose item text is `item` into sight.
-    virtual void ScrollToNumberLink(View view, const QString& item) = 0;
+    // Scrolls the link of `view` whose target is `target` ("#num2", "#aya3") into sight.
+    virtual void ScrollToLink(View view, const QString& target) = 0;
     // Makes the page area of `mode` the visible one.
     virtual void ShowMode(PageMode mode) = 0;
     virtual void ShowCaptions(const Captions& captions) = 0;

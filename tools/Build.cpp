@@ -127,8 +127,7 @@ std::vector<ArchiveMember> SupportMembers(const MushafSources& src,
         return pages;
     };
     const std::vector<std::string> juzPages = startPages(src.juzStarts, "juz");
-    const std::vector<std::string> quarterPages =
-        startPages(src.hizbQuarterStarts, "hizb quarter");
+    const std::vector<std::string> quarterPages = startPages(src.hizbQuarterStarts, "hizb quarter");
     std::vector<std::string> pageStarts;
     for (const VerseRef& r : src.pageStarts) {
         pageStarts.push_back(std::to_string(r.sura) + "," + std::to_string(r.verse));

@@ -44,9 +44,9 @@ struct PackageInfo {
 // Everything the archives are built from: the text of quran-json and the Hafs layout of
 // quran-meta, cross-checked against each other.
 struct MushafSources {
-    std::vector<Sura> suras;           // kSuraCount
-    std::vector<VerseRef> pageStarts;  // kPageCount, page 1 first
-    std::vector<Juz> juzStarts;        // kJuzCount
+    std::vector<Sura> suras;             // kSuraCount
+    std::vector<VerseRef> pageStarts;    // kPageCount, page 1 first
+    std::vector<Juz> juzStarts;          // kJuzCount
     std::vector<Juz> hizbQuarterStarts;  // the 240 quarters of the 60 hizb, in order
     PackageInfo quranJson;
     PackageInfo quranMeta;

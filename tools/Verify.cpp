@@ -207,8 +207,7 @@ class Verifier {
     bool CheckSupport() {
         bool ok = NumberTable("quranpageindex.txt", kSuraCount, 1, kPageCount, suraPages_);
         ok = NumberTable("juzpageindex.txt", kJuzCount, 1, kPageCount, juzPages_) && ok;
-        ok = NumberTable("hizbquarterindex.txt", kHizbQuarterCount, 1, kPageCount,
-                         quarterPages_) &&
+        ok = NumberTable("hizbquarterindex.txt", kHizbQuarterCount, 1, kPageCount, quarterPages_) &&
              ok;
         ok = NumberTable("verse-count.txt", kSuraCount, 1, 286, verseCounts_) && ok;
 

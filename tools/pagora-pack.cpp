@@ -1,5 +1,6 @@
 // pagora-pack: builds, inspects and checks the reader's archives.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "base/Files.h"
 #include "codec/clsCompress.h"
 #include "data/Module1.h"
+#include "reader/search/SearchIndex.h"
 #include "tools/ArchiveReader.h"
 #include "tools/Build.h"
 #include "tools/MushafSources.h"
@@ -46,6 +48,9 @@ Commands:
         Encode the file IN as one HE3 stream in OUT.
   decode IN OUT
         Decode the HE3 stream in IN into OUT; fails on a checksum mismatch.
+  search DIR TEXT
+        Print "sura:verse page" for every verse that TEXT finds in the archives in DIR, as the
+        reader's search finds it; exit status 1 when none.
   --help
         Show this text.
 
@@ -248,6 +253,20 @@ int Code(const std::vector<std::string>& args, bool encode) {
     return 0;
 }
 
+int Search(const std::vector<std::string>& args) {
+    const Options o = Parse(args, {});
+    Positional(o, 2, "DIR TEXT");
+    using pagora::search::SearchIndex;
+    const SearchIndex index = SearchIndex::Build(QString::fromStdString(o.positional[0]));
+    std::vector<size_t> found = index.Search(QString::fromStdString(o.positional[1]));
+    std::sort(found.begin(), found.end());
+    for (const size_t i : found) {
+        const pagora::search::IndexedVerse& v = index.Verse(i);
+        std::printf("%d:%d %d\n", v.sura, v.verse, v.page);
+    }
+    return found.empty() ? kFailure : 0;
+}
+
 int Run(const std::vector<std::string>& args) {
     if (args.empty()) {
         throw UsageError{"no command given"};
@@ -272,6 +291,9 @@ int Run(const std::vector<std::string>& args) {
     }
     if (command == "encode" || command == "decode") {
         return Code(rest, command == "encode");
+    }
+    if (command == "search") {
+        return Search(rest);
     }
     throw UsageError{"unknown command \"" + command + "\""};
 }

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -131,8 +132,9 @@ TEST_F(WindowTest, ControlsSitInTheirContainersWithTheirCaptionsAndMenus) {
         EXPECT_EQ(Child<QWidget>(name).parentWidget()->objectName(), container) << name;
     }
     const std::pair<const char*, const char*> captions[] = {
-        {"cmdSelectJuz", "Juz"}, {"cmdSuraSelect", "Sura"}, {"cmdSelectHizb", "Hizb"}, {"cmdIncrease", "+"},
-        {"cmdDecrease", "-"},    {"cmdNext", "&Next"},      {"cmdPrevious", "Previous"}};
+        {"cmdSelectJuz", "Juz"},    {"cmdSuraSelect", "Sura"}, {"cmdSelectHizb", "Hizb"},
+        {"cmdIncrease", "+"},       {"cmdDecrease", "-"},      {"cmdNext", "&Next"},
+        {"cmdPrevious", "Previous"}};
     for (const auto& [name, caption] : captions) {
         EXPECT_EQ(Child<QPushButton>(name).text(), caption);
     }
@@ -309,9 +311,9 @@ TEST_F(WindowTest, KeyboardUsersReachEveryControlAndTheLinksOfAPage) {
             focus = focus->nextInFocusChain();
         }
     }
-    EXPECT_EQ(order,
-              (QStringList{"cmdNext", "cmdPageNo", "cmdPrevious", "cmdDecrease", "cmdTextSize",
-                           "cmdIncrease", "cmdSuraSelect", "cmdSelectJuz", "cmdSelectHizb", "wbSinglePage"}));
+    EXPECT_EQ(order, (QStringList{"cmdNext", "cmdPageNo", "cmdPrevious", "cmdDecrease",
+                                  "cmdTextSize", "cmdIncrease", "cmdSuraSelect", "cmdSelectJuz",
+                                  "cmdSelectHizb", "wbSinglePage"}));
     // In the page, Tab reaches the links; Space follows a focused link as Enter does.
     BrowserControl& view = w.PageView(View::SinglePage);
     view.setFocus();
@@ -366,6 +368,20 @@ TEST_F(WindowTest, APlacementFromALargerScreenOpensWhollyVisible) {
     EXPECT_TRUE(available.contains(w.frameGeometry()))
         << w.frameGeometry().width() << "x" << w.frameGeometry().height() << " on "
         << available.width() << "x" << available.height();
+}
+
+TEST_F(WindowTest, CtrlFSearchesAndEnterShowsTheVerseFound) {
+    frmMain& w = Open("1", 100);
+    QTest::keyClick(&w, Qt::Key_F, Qt::ControlModifier);
+    QWidget& panel = Child<QWidget>("searchPanel");
+    ASSERT_TRUE(panel.isVisible());
+    auto* text = panel.findChild<QLineEdit*>();
+    ASSERT_NE(text, nullptr);
+    QTest::keyClicks(text, "2:2");
+    QTest::keyClick(text, Qt::Key_Return);
+    EXPECT_EQ(PageNo(), "6");
+    QTest::keyClick(text, Qt::Key_Escape);
+    EXPECT_FALSE(panel.isVisible());
 }
 
 TEST_F(WindowTest, MenuCommandsReachTheirCommands) {

@@ -82,10 +82,11 @@ TEST_F(VersesTest, AStoredBookmarkIsPaintedAtStartAndGoToBookmarkShowsItsPage) {
     core.GoToBookmark();
     EXPECT_EQ(core.CurrentPage(), 12);
     EXPECT_EQ(screen_.Red(View::SinglePage), std::vector<QString>{"2"});
-    EXPECT_EQ(screen_.scrolledTo, (std::vector<std::pair<View, QString>>{{View::SinglePage, "2"}}));
+    EXPECT_EQ(screen_.scrolledTo,
+              (std::vector<std::pair<View, QString>>{{View::SinglePage, "#num2"}}));
     core.SetPageMode(PageMode::Double);  // 12 is the left page of spread 11-12
     core.GoToBookmark();
-    EXPECT_EQ(screen_.scrolledTo.back(), (std::pair<View, QString>{View::PageTwo, "2"}));
+    EXPECT_EQ(screen_.scrolledTo.back(), (std::pair<View, QString>{View::PageTwo, "#num2"}));
 }
 
 TEST_F(VersesTest, GoToBookmarkWithoutAUsablePageShowsNoOtherPage) {
@@ -153,6 +154,31 @@ TEST_F(VersesTest, AFailingClipboardIsIgnoredAndTheClickStillCancelled) {
     clipboard_.failing = true;
     EXPECT_TRUE(Click(View::SinglePage, "#aya1"));
     EXPECT_EQ(clipboard_.calls.size(), 3u);
+}
+
+TEST_F(VersesTest, AVerseFoundIsShownInTheCurrentModeWithTheVerseInSight) {
+    ReaderCore& core = StartAt(300, PageMode::Single);
+    core.ShowVerse(6, 2, 2);  // page 6 holds 1:16, 2:1 and 2:2
+    EXPECT_EQ(core.CurrentPage(), 6);
+    EXPECT_EQ(screen_.scrolledTo.back(), (std::pair<View, QString>{View::SinglePage, "#aya3"}));
+    core.SetPageMode(PageMode::Double);
+    core.ShowVerse(5, 1, 14);
+    EXPECT_EQ(screen_.captions.pageNumber, "6 5");
+    EXPECT_EQ(screen_.scrolledTo.back(), (std::pair<View, QString>{View::PageOne, "#aya2"}));
+    const size_t scrolled = screen_.scrolledTo.size();
+    core.ShowVerse(605, 1, 1);
+    EXPECT_EQ(screen_.scrolledTo.size(), scrolled);
+    ASSERT_NE(core.SearchIndex(), nullptr);
+    EXPECT_EQ(core.SearchIndex(), core.SearchIndex());  // built once
+}
+
+TEST_F(VersesTest, ASearchIndexThatCannotBeBuiltIsReported) {
+    ReaderCore& core = StartAt(300, PageMode::Single);
+    QFile::remove(exeDir_.path() + "/order3.dat");
+    EXPECT_EQ(core.SearchIndex(), nullptr);
+    ASSERT_EQ(boxes_.errors.size(), 1u);
+    EXPECT_TRUE(boxes_.errors[0].text.contains("order3.dat"))
+        << boxes_.errors[0].text.toStdString();
 }
 
 TEST_F(VersesTest, MenuCommandsExplainAndOpenTheWebPage) {

@@ -171,7 +171,7 @@ class RecordingScreen : public ReaderScreen {
     std::map<View, ViewState> views;
     std::optional<PageMode> mode;
     Captions captions;
-    std::vector<std::pair<View, QString>> scrolledTo;  // number links scrolled into sight
+    std::vector<std::pair<View, QString>> scrolledTo;  // link targets scrolled into sight
 
     void WriteDocument(View view, const QString& pageKey, const QString& document) override {
         ViewState& state = views[view];
@@ -191,8 +191,8 @@ class RecordingScreen : public ReaderScreen {
         }
         return matched;
     }
-    void ScrollToNumberLink(View view, const QString& item) override {
-        scrolledTo.emplace_back(view, item);
+    void ScrollToLink(View view, const QString& target) override {
+        scrolledTo.emplace_back(view, target);
     }
     void ShowMode(PageMode shown) override { mode = shown; }
     void ShowCaptions(const Captions& shown) override { captions = shown; }
