@@ -87,14 +87,15 @@ void ReaderCore::SetUpWorkingFolder(const std::optional<TempEnvironment>& tempEn
         services_.settings,
         SettingsAppName(services_.process.ExecutableName(), services_.process.CommandLineText()));
     if (!pageSource_) {
-        pageSource_ = std::make_unique<ArchivePageSource>(services_.process.ExecutableFolder(),
-                                                          workingFolder_);
+        pageSource_ = std::make_unique<ArchivePageSource>(
+            ArchiveFolder(services_.process.ExecutableFolder()), workingFolder_);
     }
 }
 
 void ReaderCore::UnpackSupportFiles() {
     index_ = pagora::UnpackSupportFiles(
-        services_.process.ExecutableFolder() + QStringLiteral("/support.dat"), workingFolder_);
+        ArchiveFolder(services_.process.ExecutableFolder()) + QStringLiteral("/support.dat"),
+        workingFolder_);
 }
 
 void ReaderCore::ReadSettings() {
