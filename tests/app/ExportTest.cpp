@@ -33,6 +33,14 @@ Outcome RunProgram(
     return outcome;
 }
 
+QProcessEnvironment Headless() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        environment.remove(QString::fromLatin1(name));
+    }
+    return environment;
+}
+
 // pagora-export reads the archives beside itself: the real ones of the data build.
 class ExportTest : public ::testing::Test {
   protected:
@@ -44,8 +52,9 @@ class ExportTest : public ::testing::Test {
         ASSERT_TRUE(out_.isValid());
     }
     static QString Folder() { return QFileInfo(QStringLiteral(PAGORA_EXPORT)).absolutePath(); }
+    // Without any display: the program needs none.
     static Outcome Run(const QStringList& arguments) {
-        return RunProgram(QStringLiteral(PAGORA_EXPORT), arguments);
+        return RunProgram(QStringLiteral(PAGORA_EXPORT), arguments, Headless());
     }
     QImage Png(const QStringList& arguments) {
         const QString file = out_.path() + "/page.png";
@@ -59,17 +68,38 @@ class ExportTest : public ::testing::Test {
     QTemporaryDir out_;
 };
 
-// The dark green of the page frame's band, somewhere in the last `rows` rows of `image`.
+// The dark green of the page frame's band.
+bool FrameGreen(const QColor& c) {
+    return c.green() > c.red() + 30 && c.green() > c.blue() && c.lightness() < 110;
+}
+
+// The band somewhere in the last `rows` rows of `image`: the page is whole at its foot.
 bool FrameBandInBottomRows(const QImage& image, int rows) {
     for (int y = std::max(0, image.height() - rows); y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (c.green() > c.red() + 30 && c.green() > c.blue() && c.lightness() < 110) {
+            if (FrameGreen(image.pixelColor(x, y))) {
                 return true;
             }
         }
     }
     return false;
+}
+
+// The band reaches within a few pixels of both sides of the picture: no scroll bar takes room,
+// and in a spread both pages are there.
+void ExpectBandFromSideToSide(const QImage& image) {
+    const int y = image.height() / 2;
+    int first = -1;
+    int last = -1;
+    for (int x = 0; x < image.width(); ++x) {
+        if (FrameGreen(image.pixelColor(x, y))) {
+            first = first < 0 ? x : first;
+            last = x;
+        }
+    }
+    EXPECT_GE(first, 0);
+    EXPECT_LE(first, 26);
+    EXPECT_GE(last, image.width() - 27);
 }
 
 TEST_F(ExportTest, SpreadAsHtmlWritesTwoSelfContainedDocuments) {
@@ -108,6 +138,7 @@ TEST_F(ExportTest, PngIsTheWholePageAreaAtTheGivenWidthAndScale) {
     ASSERT_EQ(page.width(), 640);
     EXPECT_GT(page.height(), 900);
     EXPECT_TRUE(FrameBandInBottomRows(page, 40));
+    ExpectBandFromSideToSide(page);
     const QImage larger =
         Png({"--page", "187", "--width", "640", "--height", "300", "--size", "60"});
     EXPECT_GT(larger.height(), page.height() * 3 / 2);
@@ -121,6 +152,7 @@ TEST_F(ExportTest, PngIsTheWholePageAreaAtTheGivenWidthAndScale) {
     const QImage spread = Png({"--page", "2", "--double", "--width", "900", "--height", "300"});
     EXPECT_EQ(spread.width(), 900);
     EXPECT_TRUE(FrameBandInBottomRows(spread, 40));
+    ExpectBandFromSideToSide(spread);
 }
 
 TEST_F(ExportTest, FailuresExitWithOneAndTheReasonAndWriteNothing) {
@@ -176,10 +208,7 @@ TEST_F(ExportTest, BadArgumentsAreRefusedWithWhatIsAccepted) {
 TEST(Programs, AnswerHelpAndVersionWithoutDisplayOrSettings) {
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        environment.remove(QString::fromLatin1(name));
-    }
+    QProcessEnvironment environment = Headless();
     environment.insert("HOME", home.path());
     environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
     for (const QString& program : {QStringLiteral(PAGORA_READER), QStringLiteral(PAGORA_EXPORT)}) {
