@@ -44,10 +44,11 @@ export_page_one() {
         fail "$image is not a PNG image"
 }
 
+# The expected files and any further ones given are all under `prefix`.
 check_files() {
     local prefix=$1 missing=""
+    shift
     for file in $(expected_files) "$@"; do
-        [ "$file" = "$prefix" ] && continue
         [ -e "$prefix/$file" ] || missing+=" $file"
     done
     [ -z "$missing" ] || fail "missing under $prefix:$missing"
@@ -115,7 +116,7 @@ deb)
     export_page_one "$WORK/root/usr" "$WORK/page-1.png"
     echo "$(basename "$deb"): unpacked, page 1 rendered from it"
     if command -v lintian >/dev/null 2>&1; then
-        lintian --fail-on error --no-tag-display-limit "$deb" || fail "lintian reports errors"
+        lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian reports errors"
     else
         echo "lintian is not installed: the package was not linted"
     fi
