@@ -70,7 +70,7 @@ ReaderCore::ReaderCore(ReaderScreen& screen, ReaderServices services)
 ReaderCore::~ReaderCore() = default;
 
 QString ReaderCore::ArchiveFolder() const {
-    return services_.process.ExecutableFolder();
+    return pagora::ArchiveFolder(services_.process.ExecutableFolder());
 }
 
 bool ReaderCore::ShowsView(View view) const {
@@ -96,14 +96,13 @@ void ReaderCore::SetUpWorkingFolder(const std::optional<TempEnvironment>& tempEn
         services_.settings,
         SettingsAppName(services_.process.ExecutableName(), services_.process.CommandLineText()));
     if (!pageSource_) {
-        pageSource_ = std::make_unique<ArchivePageSource>(services_.process.ExecutableFolder(),
-                                                          workingFolder_);
+        pageSource_ = std::make_unique<ArchivePageSource>(ArchiveFolder(), workingFolder_);
     }
 }
 
 void ReaderCore::UnpackSupportFiles() {
-    index_ = pagora::UnpackSupportFiles(
-        services_.process.ExecutableFolder() + QStringLiteral("/support.dat"), workingFolder_);
+    index_ = pagora::UnpackSupportFiles(ArchiveFolder() + QStringLiteral("/support.dat"),
+                                        workingFolder_);
 }
 
 void ReaderCore::ReadSettings() {

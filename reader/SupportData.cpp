@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <QDir>
 #include <QFileInfo>
 #include <vector>
 
@@ -77,6 +78,18 @@ class Unpacker {
 };
 
 }  // namespace
+
+QString ArchiveFolder(const QString& executableFolder) {
+    const auto holdsArchives = [](const QString& folder) {
+        return QFileInfo(folder + QStringLiteral("/support.dat")).isFile();
+    };
+    if (holdsArchives(executableFolder)) {
+        return executableFolder;
+    }
+    const QString installed =
+        QDir::cleanPath(executableFolder + QStringLiteral("/../share/pagora"));
+    return holdsArchives(installed) ? installed : executableFolder;
+}
 
 QuranIndex UnpackSupportFiles(const QString& archive, const QString& workingFolder) {
     if (!QFileInfo(archive).isFile()) {

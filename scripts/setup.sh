@@ -1,15 +1,35 @@
 #!/usr/bin/env bash
-# Installs what building and testing the reader needs, and nothing that is already there.
+# Installs what a command of the Makefile needs, and nothing that is already there:
+#   scripts/setup.sh run       building and running the reader (`make run`; the default)
+#   scripts/setup.sh test      that, plus what the tests, the sanitizer build, the fuzzers and
+#                              the benchmarks need (`make test`, `make bench`, `make fuzz`)
+#   scripts/setup.sh package   that of run, plus what making the Debian package needs
+# It says what it installs, and asks for root rights (sudo) only when something is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+set_name=${1:-run}
+# The compiler and Qt, the data build's libraries, the font the pages are shown in, and the
+# tools that make the man pages and the icon sizes.
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev clang-format pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev nlohmann-json3-dev libgif-dev
-  qt6-base-dev libgl-dev fonts-hosny-amiri fontconfig
-  xvfb xdotool xclip xauth hyperfine libx11-dev
-  openbox x11-xkb-utils x11-utils x11-xserver-utils
+  cmake ninja-build g++ pkg-config nlohmann-json3-dev libgif-dev qt6-base-dev libgl-dev
+  fonts-hosny-amiri fontconfig help2man librsvg2-bin
 )
+case "$set_name" in
+  run) ;;
+  test)
+    packages+=(
+      clang libclang-rt-14-dev clang-format libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
+      xvfb xdotool xclip xauth hyperfine libx11-dev openbox x11-xkb-utils x11-utils x11-xserver-utils
+      desktop-file-utils appstream man-db dpkg-dev file lintian
+    )
+    ;;
+  package) packages+=(dpkg-dev file) ;;
+  *)
+    echo "usage: scripts/setup.sh [run|test|package]" >&2
+    exit 2
+    ;;
+esac
 # Node.js may come from elsewhere (with its own npm); only ask Debian for it when missing.
 command -v node >/dev/null 2>&1 || packages+=(nodejs)
 command -v npm >/dev/null 2>&1 || packages+=(npm)
@@ -20,14 +40,20 @@ for p in "${packages[@]}"; do
 done
 
 if ((${#missing[@]})); then
-  echo "setup: installing ${missing[*]}"
-  sudo=""
+  echo "setup ($set_name): installing ${missing[*]}"
+  sudo=()
   if [ "$(id -u)" -ne 0 ]; then
-    sudo="sudo"
+    if ! command -v sudo >/dev/null 2>&1; then
+      echo "setup: sudo is not available; as root, run: apt-get install ${missing[*]}" >&2
+      exit 1
+    fi
+    sudo=(sudo)
   fi
   export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+else
+  echo "setup ($set_name): everything needed is installed"
 fi
 
 # The data sources, exactly as the lockfile pins them.

@@ -1,6 +1,9 @@
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -8,34 +11,101 @@
 namespace pagora::testing {
 namespace {
 
+struct Outcome {
+    int status = -1;  // -1: crashed or hung
+    QString out;
+    QString errors;
+};
+
+Outcome RunProgram(
+    const QString& program, const QStringList& arguments,
+    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    EXPECT_TRUE(process.waitForFinished(60000)) << program.toStdString();
+    Outcome outcome;
+    outcome.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    outcome.errors = QString::fromLocal8Bit(process.readAllStandardError());
+    if (process.exitStatus() == QProcess::NormalExit) {
+        outcome.status = process.exitCode();
+    }
+    return outcome;
+}
+
+QProcessEnvironment Headless() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        environment.remove(QString::fromLatin1(name));
+    }
+    return environment;
+}
+
 // pagora-export reads the archives beside itself: the real ones of the data build.
 class ExportTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        const QString folder = QFileInfo(QStringLiteral(PAGORA_EXPORT)).absolutePath();
-        if (!QFileInfo(folder + "/support.dat").isFile()) {
+        if (!QFileInfo(Folder() + "/support.dat").isFile()) {
             GTEST_SKIP() << "The real archives are not beside pagora-export in "
-                         << folder.toStdString() << " (build the data with `make`)";
+                         << Folder().toStdString() << " (build the data with `make`)";
         }
         ASSERT_TRUE(out_.isValid());
     }
-
-    int Run(const QStringList& arguments, QString* errors = nullptr) {
-        QProcess exporter;
-        exporter.start(QStringLiteral(PAGORA_EXPORT), arguments);
-        EXPECT_TRUE(exporter.waitForFinished(60000));
-        if (errors != nullptr) {
-            *errors = QString::fromLocal8Bit(exporter.readAllStandardError());
-        }
-        return exporter.exitStatus() == QProcess::NormalExit ? exporter.exitCode() : -1;
+    static QString Folder() { return QFileInfo(QStringLiteral(PAGORA_EXPORT)).absolutePath(); }
+    // Without any display: the program needs none.
+    static Outcome Run(const QStringList& arguments) {
+        return RunProgram(QStringLiteral(PAGORA_EXPORT), arguments, Headless());
+    }
+    QImage Png(const QStringList& arguments) {
+        const QString file = out_.path() + "/page.png";
+        QFile::remove(file);
+        const Outcome outcome = Run(arguments + QStringList{"--png", file});
+        EXPECT_EQ(outcome.status, 0) << outcome.errors.toStdString();
+        EXPECT_FALSE(outcome.errors.contains("propagateSizeHints")) << outcome.errors.toStdString();
+        return QImage(file);
     }
 
     QTemporaryDir out_;
 };
 
-TEST_F(ExportTest, SpreadAsHtmlWritesBothPageDocuments) {
+// The dark green of the page frame's band.
+bool FrameGreen(const QColor& c) {
+    return c.green() > c.red() + 30 && c.green() > c.blue() && c.lightness() < 110;
+}
+
+// The band somewhere in the last `rows` rows of `image`: the page is whole at its foot.
+bool FrameBandInBottomRows(const QImage& image, int rows) {
+    for (int y = std::max(0, image.height() - rows); y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (FrameGreen(image.pixelColor(x, y))) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// The band reaches within a few pixels of both sides of the picture: no scroll bar takes room,
+// and in a spread both pages are there.
+void ExpectBandFromSideToSide(const QImage& image) {
+    const int y = image.height() / 2;
+    int first = -1;
+    int last = -1;
+    for (int x = 0; x < image.width(); ++x) {
+        if (FrameGreen(image.pixelColor(x, y))) {
+            first = first < 0 ? x : first;
+            last = x;
+        }
+    }
+    EXPECT_GE(first, 0);
+    EXPECT_LE(first, 26);
+    EXPECT_GE(last, image.width() - 27);
+}
+
+TEST_F(ExportTest, SpreadAsHtmlWritesTwoSelfContainedDocuments) {
     const QString file = out_.path() + "/spread.html";
-    ASSERT_EQ(Run({"--page", "4", "--double", "--size", "40", "--html", file}), 0);
+    const Outcome outcome = Run({"--page", "4", "--double", "--size", "40", "--html", file});
+    ASSERT_EQ(outcome.status, 0) << outcome.errors.toStdString();
     QFile right(file);
     QFile left(out_.path() + "/spread-left.html");
     ASSERT_TRUE(right.open(QIODevice::ReadOnly));
@@ -46,31 +116,116 @@ TEST_F(ExportTest, SpreadAsHtmlWritesBothPageDocuments) {
     const QString rightText = QString::fromUtf8(rightBytes);
     const QString leftText = QString::fromUtf8(left.readAll());
     EXPECT_TRUE(rightText.contains("font-size: 40px;"));
-    EXPECT_TRUE(rightText.contains("href='#aya1'"));
-    EXPECT_TRUE(leftText.contains("href='#aya1'"));
     EXPECT_NE(rightText, leftText);
-}
-
-TEST_F(ExportTest, PageAsPngHasTheViewsSize) {
-    const QString file = out_.path() + "/page.png";
-    ASSERT_EQ(Run({"--page", "187", "--width", "640", "--height", "900", "--png", file}), 0);
-    const QImage image(file);
-    ASSERT_FALSE(image.isNull());
-    EXPECT_GT(image.width(), 500);
-    EXPECT_LT(image.width(), 640);
-    EXPECT_GT(image.height(), 600);
-}
-
-TEST_F(ExportTest, BadArgumentsAreRefusedWithTheUsage) {
-    QString errors;
-    for (const QStringList& arguments :
-         {QStringList{"--page", "605", "--png", "x.png"}, QStringList{"--page", "1"},
-          QStringList{"--page", "1", "--png", "a", "--html", "b"},
-          QStringList{"--page", "1", "--width", "700", "--png", "a"},
-          QStringList{"--page", "abc", "--png", "a"}, QStringList{"--bogus"}}) {
-        EXPECT_EQ(Run(arguments, &errors), 2) << arguments.join(' ').toStdString();
-        EXPECT_TRUE(errors.contains("usage: pagora-export")) << errors.toStdString();
+    // The frame images are inside the documents, not in a working folder that is gone.
+    const QRegularExpression fileReference(R"((src|background)\s*=\s*["']?/)",
+                                           QRegularExpression::CaseInsensitiveOption);
+    for (const QString& text : {rightText, leftText}) {
+        EXPECT_TRUE(text.contains("href='#aya1'"));
+        EXPECT_FALSE(text.contains(fileReference));
+        EXPECT_EQ(text.count("src=\"data:image/gif;base64,R0lGOD"), 4);
+        EXPECT_TRUE(text.contains("background=\"data:image/jpeg;base64,/9j/"));
     }
+}
+
+TEST_F(ExportTest, PngIsTheWholePageAreaAtTheGivenWidthAndScale) {
+    // Wider and taller than the offscreen screen: nothing clamps the page area.
+    const QImage wide = Png({"--page", "1", "--width", "1000", "--height", "900"});
+    EXPECT_EQ(wide.size(), QSize(1000, 900));
+
+    // A short area grows to the whole page, frame included; a larger text makes it taller.
+    const QImage page = Png({"--page", "187", "--width", "640", "--height", "300"});
+    ASSERT_EQ(page.width(), 640);
+    EXPECT_GT(page.height(), 900);
+    EXPECT_TRUE(FrameBandInBottomRows(page, 40));
+    ExpectBandFromSideToSide(page);
+    const QImage larger =
+        Png({"--page", "187", "--width", "640", "--height", "300", "--size", "60"});
+    EXPECT_GT(larger.height(), page.height() * 3 / 2);
+    EXPECT_TRUE(FrameBandInBottomRows(larger, 40));
+
+    // The same area drawn at twice the pixel density.
+    const QImage sharp =
+        Png({"--page", "187", "--width", "640", "--height", "300", "--scale", "2"});
+    EXPECT_EQ(sharp.size(), page.size() * 2);
+
+    const QImage spread = Png({"--page", "2", "--double", "--width", "900", "--height", "300"});
+    EXPECT_EQ(spread.width(), 900);
+    EXPECT_TRUE(FrameBandInBottomRows(spread, 40));
+    ExpectBandFromSideToSide(spread);
+}
+
+TEST_F(ExportTest, FailuresExitWithOneAndTheReasonAndWriteNothing) {
+    const QString tall = out_.path() + "/tall.png";
+    const Outcome huge = Run({"--page", "2", "--width", "200", "--size", "200", "--png", tall});
+    EXPECT_EQ(huge.status, 1);
+    EXPECT_TRUE(huge.errors.contains("beyond the limit")) << huge.errors.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(tall));
+
+    // A copy of the program beside the real support archive and a damaged page archive.
+    const QString folder = out_.path() + "/bin";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(PAGORA_EXPORT), folder + "/pagora-export"));
+    ASSERT_TRUE(QFile::copy(Folder() + "/support.dat", folder + "/support.dat"));
+    QFile damaged(folder + "/order1.dat");
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("no archive here");
+    damaged.close();
+
+    for (const QString& target : {QStringLiteral("--png"), QStringLiteral("--html")}) {
+        const QString file = out_.path() + "/page1";
+        const Outcome outcome =
+            RunProgram(folder + "/pagora-export", {"--page", "1", target, file});
+        EXPECT_EQ(outcome.status, 1) << outcome.errors.toStdString();
+        EXPECT_TRUE(outcome.errors.contains("order1.dat")) << outcome.errors.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(file));
+    }
+}
+
+TEST_F(ExportTest, BadArgumentsAreRefusedWithWhatIsAccepted) {
+    const std::pair<QStringList, QString> refused[] = {
+        {{"--page", "605", "--png", "x.png"}, "--page needs a whole number from 1 to 604"},
+        {{"--page", "1"}, "give exactly one of --png and --html"},
+        {{"--page", "1", "--png", "a", "--html", "b"}, "give exactly one of --png and --html"},
+        {{"--page", "abc", "--png", "a"}, "from 1 to 604"},
+        {{"--page", "1", "--width", "100", "--png", "a"}, "from 200 to 8000"},
+        {{"--page", "1", "--scale", "0", "--png", "a"}, "--scale needs a number from 1 to 4"},
+        {{"--page", "1", "--scale", "nan", "--png", "a"}, "from 1 to 4"},
+        {{"--page", "1", "--scale", "2", "--html", "a"}, "--scale goes with --png only"},
+        {{"--bogus"}, "the options are --page"},
+        {{"--png"}, "--png needs a file name"}};
+    for (const auto& [arguments, reason] : refused) {
+        const Outcome outcome = Run(arguments);
+        EXPECT_EQ(outcome.status, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(outcome.errors.contains(reason)) << outcome.errors.toStdString();
+        EXPECT_TRUE(outcome.errors.contains("Usage: pagora-export"))
+            << outcome.errors.toStdString();
+    }
+}
+
+// --help and --version answer at once: no display needed, no settings written; any other
+// command line of the reader is still the name of a set of settings.
+TEST(Programs, AnswerHelpAndVersionWithoutDisplayOrSettings) {
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    QProcessEnvironment environment = Headless();
+    environment.insert("HOME", home.path());
+    environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
+    for (const QString& program : {QStringLiteral(PAGORA_READER), QStringLiteral(PAGORA_EXPORT)}) {
+        const QString name = QFileInfo(program).fileName();
+        const Outcome help = RunProgram(program, {"--help"}, environment);
+        EXPECT_EQ(help.status, 0) << help.errors.toStdString();
+        EXPECT_TRUE(help.out.startsWith("Usage: " + name + " ")) << help.out.toStdString();
+        EXPECT_TRUE(help.out.contains("--version")) << help.out.toStdString();
+        const Outcome version = RunProgram(program, {"--version"}, environment);
+        EXPECT_EQ(version.status, 0);
+        EXPECT_TRUE(version.out.startsWith(name + " (Tamrit Pagora) " PAGORA_PROJECT_VERSION "\n"))
+            << version.out.toStdString();
+    }
+    const Outcome named = RunProgram(QStringLiteral(PAGORA_READER), {"--help", "me"}, environment);
+    EXPECT_EQ(named.status, 2);
+    EXPECT_TRUE(named.errors.contains("no display")) << named.errors.toStdString();
+    EXPECT_TRUE(QDir(home.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }
 
 }  // namespace

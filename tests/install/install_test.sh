@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# The reader as a user installs it.
+#   tree BUILD WORK   `cmake --install` into a prefix, which is then moved elsewhere; every file
+#                     a desktop program needs is there, and the moved pagora-export renders page 1
+#                     without writing anything under the prefix.
+#   checks WORK       desktop-file-validate and appstreamcli on the installed entry and metadata,
+#                     and `man -l` on each man page, without warnings.
+#   deb BUILD WORK    the Debian package: built by cpack, unpacked with dpkg-deb -x, the same
+#                     export there; lintian, when installed, reports no error.
+# The expected names come from the build: PAGORA_APP_ID, PAGORA_ICON_SIZES, PAGORA_MAN_PAGES.
+# Exits 77 (skipped) when a tool a check needs is missing.
+set -uo pipefail
+
+SKIP=77
+skip() {
+    echo "SKIPPED: $*"
+    exit "$SKIP"
+}
+fail() {
+    echo "FAILED: $*" >&2
+    exit 1
+}
+need() {
+    command -v "$1" >/dev/null 2>&1 || skip "$1 is not installed (scripts/setup.sh --tests installs it)"
+}
+
+# The files a prefix (or the package's /usr) holds, as paths below it.
+expected_files() {
+    local id=$PAGORA_APP_ID
+    echo bin/pagora bin/pagora-pack bin/pagora-export share/pagora/support.dat
+    for digit in 0 1 2 3 4 5 6 7 8 9; do echo "share/pagora/order$digit.dat"; done
+    echo "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml"
+    echo "share/icons/hicolor/scalable/apps/$id.svg" share/doc/pagora/credits.txt
+    for size in $PAGORA_ICON_SIZES; do echo "share/icons/hicolor/${size}x$size/apps/$id.png"; done
+}
+
+# Runs the export of `prefix`/bin with a settings folder of its own; the image must be a PNG.
+export_page_one() {
+    local prefix=$1 image=$2
+    HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/config" "$prefix/bin/pagora-export" \
+        --page 1 --png "$image" >"$WORK/export.log" 2>&1 ||
+        fail "the installed pagora-export failed: $(cat "$WORK/export.log")"
+    [ "$(head -c 8 "$image" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
+        fail "$image is not a PNG image"
+}
+
+# The expected files and any further ones given are all under `prefix`.
+check_files() {
+    local prefix=$1 missing=""
+    shift
+    for file in $(expected_files) "$@"; do
+        [ -e "$prefix/$file" ] || missing+=" $file"
+    done
+    [ -z "$missing" ] || fail "missing under $prefix:$missing"
+}
+
+# Everything below `prefix` with its size and modification time, to see that nothing changed.
+snapshot() {
+    find "$1" -printf '%p %s %T@\n' | sort
+}
+
+mode=${1:-}
+case "$mode" in
+tree)
+    BUILD=$2 WORK=$3
+    rm -rf "$WORK" && mkdir -p "$WORK/home" || fail "cannot make $WORK"
+    cmake --install "$BUILD" --prefix "$WORK/staged" >"$WORK/install.log" 2>&1 ||
+        fail "cmake --install failed: $(tail -5 "$WORK/install.log")"
+    mv "$WORK/staged" "$WORK/prefix" || fail "cannot move the installed tree"
+    man_pages=""
+    for page in $PAGORA_MAN_PAGES; do man_pages+=" share/man/man1/$page.1"; done
+    # shellcheck disable=SC2086
+    check_files "$WORK/prefix" $man_pages share/doc/pagora/LICENSE
+    before=$(snapshot "$WORK/prefix")
+    export_page_one "$WORK/prefix" "$WORK/page-1.png"
+    [ "$(snapshot "$WORK/prefix")" = "$before" ] || fail "the export wrote under the prefix"
+    echo "installed into a prefix, moved it, and rendered page 1 from there"
+    ;;
+checks)
+    WORK=$2
+    prefix="$WORK/prefix"
+    [ -d "$prefix" ] || fail "no installed tree in $WORK (the test install.tree makes it)"
+    need desktop-file-validate
+    need appstreamcli
+    need man
+    desktop-file-validate "$prefix/share/applications/$PAGORA_APP_ID.desktop" ||
+        fail "desktop-file-validate refused the desktop entry"
+    appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/$PAGORA_APP_ID.metainfo.xml" ||
+        fail "appstreamcli refused the metadata"
+    for page in $PAGORA_MAN_PAGES; do
+        file="$prefix/share/man/man1/$page.1"
+        text=$(MANWIDTH=80 LC_ALL=C.UTF-8 man --warnings -l "$file" 2>"$WORK/man.err") ||
+            fail "man -l $file failed: $(cat "$WORK/man.err")"
+        [ ! -s "$WORK/man.err" ] || fail "man -l $file warns: $(cat "$WORK/man.err")"
+        grep -q "^NAME" <<<"$text" && grep -q -- "--help" <<<"$text" ||
+            fail "the man page of $page lacks its NAME or options"
+    done
+    echo "the desktop entry, the metadata and the man pages pass their checks"
+    ;;
+deb)
+    BUILD=$2 WORK=$3
+    need dpkg-deb
+    need dpkg-shlibdeps
+    rm -rf "$WORK" && mkdir -p "$WORK/home" || fail "cannot make $WORK"
+    cpack --config "$BUILD/CPackConfig.cmake" -B "$WORK/package" >"$WORK/cpack.log" 2>&1 ||
+        fail "cpack failed: $(tail -20 "$WORK/cpack.log")"
+    debs=("$WORK"/package/pagora_*.deb)
+    [ -f "${debs[0]}" ] || fail "cpack made no pagora_*.deb: $(ls "$WORK/package")"
+    deb=${debs[0]}
+    dpkg-deb -x "$deb" "$WORK/root" || fail "dpkg-deb -x failed"
+    gz_pages="share/doc/pagora/copyright share/doc/pagora/changelog.gz"
+    for page in $PAGORA_MAN_PAGES; do gz_pages+=" share/man/man1/$page.1.gz"; done
+    # shellcheck disable=SC2086
+    check_files "$WORK/root/usr" $gz_pages
+    dpkg-deb -f "$deb" Depends | grep -q fonts-hosny-amiri || fail "the package does not depend on the font"
+    export_page_one "$WORK/root/usr" "$WORK/page-1.png"
+    echo "$(basename "$deb"): unpacked, page 1 rendered from it"
+    if command -v lintian >/dev/null 2>&1; then
+        lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian reports errors"
+    else
+        echo "lintian is not installed: the package was not linted"
+    fi
+    ;;
+*)
+    fail "usage: install_test.sh tree BUILD WORK | checks WORK | deb BUILD WORK"
+    ;;
+esac
