@@ -1,5 +1,6 @@
 // The reader as end-to-end checks run it: every page view that shows a new document or new link
-// colours prints its links to stdout once painted, one line per link that lies in view,
+// colours prints its links to stdout once painted, and again when the window has moved (the
+// window manager may place it after the first paint), one line per link that lies in view,
 //   pagora-link <view> <page key> <target> <screen x> <screen y> <colour or "none">
 // where the point is on a character of the link's own text, and a closing line
 //   pagora-links-end <view> <page key>
@@ -8,6 +9,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <map>
+#include <vector>
 
 #include "app/frmMain.h"
 #include "platform/BrowserControl.h"
@@ -18,7 +20,12 @@ class LinkDump : public QObject {
   public:
     explicit LinkDump(QObject* parent) : QObject(parent) {}
 
-    void Watch(pagora::BrowserControl& view) { view.viewport()->installEventFilter(this); }
+    void Watch(pagora::BrowserControl& view) {
+        view.viewport()->installEventFilter(this);
+        views_.push_back(&view);
+    }
+
+    void WatchMoves(QWidget& window) { window.installEventFilter(this); }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -27,6 +34,13 @@ class LinkDump : public QObject {
                 // After the paint, so the layout is settled.
                 QTimer::singleShot(0, this, [this, view] { Dump(*view); });
             }
+        } else if (event->type() == QEvent::Move && watched->isWidgetType() &&
+                   static_cast<QWidget*>(watched)->isWindow()) {
+            QTimer::singleShot(0, this, [this] {
+                for (pagora::BrowserControl* view : views_) {
+                    Dump(*view);
+                }
+            });
         }
         return QObject::eventFilter(watched, event);
     }
@@ -66,6 +80,7 @@ class LinkDump : public QObject {
         std::fflush(stdout);
     }
 
+    std::vector<pagora::BrowserControl*> views_;
     std::map<QString, QString> lastDump_;
 };
 
@@ -77,5 +92,6 @@ int main(int argc, char** argv) {
         for (pagora::View view : pagora::kAllViews) {
             dump->Watch(window.PageView(view));
         }
+        dump->WatchMoves(window);
     });
 }
