@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev nlohmann-json3-dev libgif-dev
-  qt6-base-dev libgl-dev fonts-hosny-amiri fontconfig
+  qt6-base-dev qt6-base-private-dev libgl-dev fonts-hosny-amiri fontconfig
   xvfb xdotool xclip xauth hyperfine libx11-dev
 )
 # Node.js may come from elsewhere (with its own npm); only ask Debian for it when missing.
