@@ -417,8 +417,9 @@ void BrowserControl::FitCentredLines() {
     QTextDocument* doc = document();
     doc->documentLayout()->documentSize();  // lays the whole document out
     const qreal width = doc->pageSize().width();
-    // A line that still wraps after shrinking (a measure a little off) shrinks once more.
-    for (int round = 0; round < 3; ++round) {
+    // A line that still wraps after shrinking (Qt keeps room for ink that reaches past the
+    // last letter's advance) shrinks again, by a few per cent at least.
+    for (int round = 0; round < 6; ++round) {
         bool changed = false;
         for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
             const QTextLayout* layout = block.layout();
@@ -428,11 +429,13 @@ void BrowserControl::FitCentredLines() {
             const int shown = ShownPixelSize(block);
             QFont font = TextFont(block);
             font.setPixelSize(shown);
-            const qreal natural =
-                std::max(QFontMetricsF(font).horizontalAdvance(block.text()), qreal(1));
+            const QFontMetricsF metrics(font);
+            const qreal natural = std::max({metrics.horizontalAdvance(block.text()),
+                                            metrics.boundingRect(block.text()).width(), qreal(1)});
             const qreal room = layout->lineAt(0).width();
-            const int size = std::clamp(static_cast<int>(shown * room / natural * 0.98), 1,
-                                        std::max(1, shown - 1));
+            const int size =
+                std::clamp(static_cast<int>(shown * std::min(room / natural * 0.98, 0.96)), 1,
+                           std::max(1, shown - 1));
             FittedSizes().insert(FitKey(width, block), size);
             SetBlockPixelSize(block, size);
             doc->markContentsDirty(block.position(), block.length());
