@@ -26,6 +26,7 @@ const QString kArchives = QStringLiteral(PAGORA_ARCHIVE_DIR);
 class Book {
   public:
     Book() {
+        InstallMushafFontFallback();
         UseWorkingFolder(folder_.path().toStdString());
         marker_ = Utf16(Extract("support.dat", "surat.txt"));
         frame_ = QString::fromLatin1(Extract("support.dat", "border.html"));
@@ -157,13 +158,3 @@ TEST(MushafPages, CentredLinesShrinkOnlyWhenTheyWouldWrap) {
 
 }  // namespace
 }  // namespace pagora
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    pagora::InstallMushafFontFallback();
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
