@@ -47,9 +47,10 @@ bool DemoteLetterGaps(QTextEngine& engine) {
 // Spreads the free width of `line` over the spaces between its words, as Qt's own
 // justification does but over the whole line: in a right-to-left paragraph Qt keeps the width
 // of the space at the line's break free at the start of the line, which leaves every stretched
-// line short of the right margin; here that space hangs outside the line. A paragraph's last
-// line, a line before a forced break and a line without a space are left to Qt (which leaves
-// them as they are, the letter gaps being taken out).
+// line short of the right margin; here that space hangs outside the line, and the free width
+// is what the glyphs leave of the line. A paragraph's last line, a line before a forced break
+// and a line without a space are left to Qt (which leaves them as they are, the letter gaps
+// being taken out).
 void JustifyLine(QTextEngine& engine, QScriptLine& line) {
     const QString& text = engine.layoutData->string;
     const int end = line.from + line.length + line.trailingSpaces;
@@ -58,39 +59,43 @@ void JustifyLine(QTextEngine& engine, QScriptLine& line) {
         return;
     }
     const QCharAttributes* attributes = engine.attributes();
-    int length = line.length;
-    while (length > 0 && attributes[line.from + length - 1].whiteSpace) {
-        --length;
+    int contentEnd = line.from + line.length;
+    while (contentEnd > line.from && attributes[contentEnd - 1].whiteSpace) {
+        --contentEnd;
     }
-    --length;  // no stretch after the last character
-    if (length <= 0) {
+    if (contentEnd - line.from < 2) {
         return;
     }
+    QFixed used;
     std::vector<QGlyphJustification*> spaces;
     const int firstItem = engine.findItem(line.from);
-    const int lastItem = engine.findItem(line.from + length - 1, firstItem);
+    const int lastItem = engine.findItem(contentEnd - 1, firstItem);
     for (int item = firstItem; item >= 0 && item <= lastItem; ++item) {
         const QScriptItem& si = engine.layoutData->items[item];
         if (si.analysis.flags >= QScriptAnalysis::TabOrObject || si.num_glyphs == 0) {
+            used += si.width;
             continue;
         }
         const unsigned short* clusters = engine.logClusters(&si);
         const int start = std::max(line.from - si.position, 0);
-        const int stop = std::min(line.from + length - si.position, engine.length(item));
-        const int firstGlyph = clusters[start];
+        const int stop = std::min(contentEnd - si.position, engine.length(item));
         const int endGlyph = stop == engine.length(item) ? si.num_glyphs : clusters[stop];
         const QGlyphLayout glyphs = engine.shapedGlyphs(&si);
-        for (int g = firstGlyph; g < endGlyph; ++g) {
+        for (int g = clusters[start]; g < endGlyph; ++g) {
             glyphs.justifications[g] = QGlyphJustification();
-            const uchar kind = glyphs.attributes[g].justification;
-            if (kind == kArabicSpace || kind == kSpace) {
-                spaces.push_back(&glyphs.justifications[g]);
+            used += glyphs.advances[g] * !glyphs.attributes[g].dontPrint;
+        }
+        // No stretch after the line's last character.
+        for (int c = start; c < stop && si.position + c < contentEnd - 1; ++c) {
+            const uchar kind = glyphs.attributes[clusters[c]].justification;
+            QGlyphJustification* point = &glyphs.justifications[clusters[c]];
+            if ((kind == kArabicSpace || kind == kSpace) &&
+                (spaces.empty() || spaces.back() != point)) {
+                spaces.push_back(point);
             }
         }
     }
-    // Qt keeps the ink that the line's last glyph sends past its advance inside the line; in a
-    // right-to-left line that glyph is the leftmost, and the room kept would show at the right.
-    QFixed need = line.width - (engine.isRightToLeft() ? line.textAdvance : line.textWidth);
+    QFixed need = line.width - used;
     if (spaces.empty() || need <= 0) {
         return;
     }

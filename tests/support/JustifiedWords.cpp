@@ -48,11 +48,18 @@ double WordError(const QTextLayout& shown, const QTextLayout& plain, int from, i
     return worst;
 }
 
-// The width from the left edge of the leftmost glyph to the right edge of the rightmost one.
-double Span(const QTextLayout& layout, int from, int length) {
+// The width from the left edge of the leftmost glyph to the right edge of the rightmost one,
+// and half the width of a space in the line's font.
+std::pair<double, double> Span(const QTextLayout& layout, int from, int length) {
     double left = INFINITY;
     double right = -INFINITY;
+    double halfSpace = 0;
     for (const QGlyphRun& run : layout.glyphRuns(from, length)) {
+        const QRawFont font = run.rawFont();
+        const QList<quint32> space = font.glyphIndexesForString(QStringLiteral(" "));
+        if (!space.isEmpty()) {
+            halfSpace = std::max(halfSpace, font.advancesForGlyphIndexes(space).first().x() / 2);
+        }
         const QList<QPointF> positions = run.positions();
         const QList<QPointF> advances = run.rawFont().advancesForGlyphIndexes(run.glyphIndexes());
         for (qsizetype i = 0; i < positions.size(); ++i) {
@@ -60,7 +67,7 @@ double Span(const QTextLayout& layout, int from, int length) {
             right = std::max(right, positions[i].x() + advances[i].x());
         }
     }
-    return right - left;
+    return {right - left, halfSpace};
 }
 
 }  // namespace
@@ -110,9 +117,11 @@ WordCheck CheckWords(const QTextDocument& shown, double tolerance) {
             }
             const bool hasSpace = text.mid(line.textStart(), end - line.textStart())
                                       .contains(QRegularExpression(QStringLiteral("\\s")));
+            // Marks at a word's end may take room of their own that no glyph shows; a line
+            // short by half a space or more is not stretched.
             const bool room = line.naturalTextWidth() < line.width();  // no overlong word
-            if (hasSpace && room &&
-                Span(layout, line.textStart(), end - line.textStart()) < line.width() - 1) {
+            const auto [span, halfSpace] = Span(layout, line.textStart(), end - line.textStart());
+            if (hasSpace && room && span < line.width() - std::max(1.0, halfSpace)) {
                 ++check.unfilledLines;
             }
             for (int from = line.textStart(); from < end;) {

@@ -13,7 +13,7 @@ struct WordCheck {
     int tornLines = 0;   // lines with a word whose glyphs are not where the plain layout has them
     int movedLines = 0;  // lines that break elsewhere than in the plain layout
     int unfilledLines = 0;        // stretched lines with a space between words that end short of
-                                  // their width by more than a pixel
+                                  // their width by half a space or more
     int wrappedCentredLines = 0;  // centred paragraphs (headers, basmala) on more than one line
     QString firstTorn;            // the first torn word, with how far off its glyphs are
 };
