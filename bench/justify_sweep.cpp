@@ -2,9 +2,9 @@
 // double-page mode, at text sizes 20, 35, 60, 120 and 200 px in windows 703 x 548 (the designed
 // first-start size) and 1600 x 1000 px, and counts the justified lines whose words are not drawn
 // as the unjustified layout draws them ("torn"), lines that break elsewhere than unjustified
-// lines would, stretched lines that end short of the margin, and sura headers or basmala lines
-// that wrap. Run from the build's bin folder, where the archives are. Exit status 0 when all
-// four counts are 0.
+// lines would, stretched lines that end short of the margin, sura headers or basmala lines
+// that wrap, and lines that start with a verse number. Run from the build's bin folder, where
+// the archives are. Exit status 0 when all five counts are 0.
 #include <QApplication>
 #include <QTemporaryDir>
 #include <chrono>
@@ -38,6 +38,7 @@ struct Totals {
     long moved = 0;
     long unfilled = 0;
     long wrapped = 0;
+    long numbers = 0;
 };
 
 }  // namespace
@@ -90,6 +91,7 @@ int main(int, char** argv) {
                         here.torn += check.tornLines;
                         here.moved += check.movedLines;
                         here.unfilled += check.unfilledLines;
+                        here.numbers += check.numberLineStarts;
                         here.wrapped += check.wrappedCentredLines;
                         if (example.isEmpty() && !check.firstTorn.isEmpty()) {
                             example = QStringLiteral(" (page %1: %2)")
@@ -100,15 +102,17 @@ int main(int, char** argv) {
                 }
                 std::printf(
                     "window %4d x %4d, %s, page view %4d px, text size %3d: %6ld stretched "
-                    "lines, %5ld torn, %4ld moved, %4ld short, %4ld wrapped headers%s\n",
+                    "lines, %5ld torn, %4ld moved, %4ld short, %4ld wrapped headers, %4ld numbers "
+                    "starting a line%s\n",
                     window.width(), window.height(), twoPages ? "double page" : "single page",
                     views[0]->viewport()->width(), size, here.stretched, here.torn, here.moved,
-                    here.unfilled, here.wrapped, qPrintable(example));
+                    here.unfilled, here.wrapped, here.numbers, qPrintable(example));
                 std::fflush(stdout);
                 all.stretched += here.stretched;
                 all.torn += here.torn;
                 all.moved += here.moved;
                 all.unfilled += here.unfilled;
+                all.numbers += here.numbers;
                 all.wrapped += here.wrapped;
             }
         }
@@ -118,7 +122,11 @@ int main(int, char** argv) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf(
         "all 604 pages, 2 modes, 5 text sizes, 2 windows: %ld stretched lines, %ld torn, %ld "
-        "moved, %ld short of the margin, %ld wrapped headers, in %.0f s\n",
-        all.stretched, all.torn, all.moved, all.unfilled, all.wrapped, seconds);
-    return all.torn == 0 && all.moved == 0 && all.unfilled == 0 && all.wrapped == 0 ? 0 : 1;
+        "moved, %ld short of the margin, %ld wrapped headers, %ld numbers starting a line, in %.0f "
+        "s\n",
+        all.stretched, all.torn, all.moved, all.unfilled, all.wrapped, all.numbers, seconds);
+    return all.torn == 0 && all.moved == 0 && all.unfilled == 0 && all.wrapped == 0 &&
+                   all.numbers == 0
+               ? 0
+               : 1;
 }

@@ -115,12 +115,13 @@ TEST(MushafPages, EveryCharacterHasAGlyphInThePageFont) {
 }
 
 // Pages with long and short lines, headers, the basmala and numbers of up to three digits, at
-// small and large sizes in narrow and wide views.
+// small and large sizes in narrow and wide views: words whole, lines filled, headers on one
+// line, and no line starting with a verse number.
 TEST(MushafPages, JustifiedLinesKeepWordsWholeAndHeadersOnOneLine) {
     int stretched = 0;
-    for (const int page : {1, 2, 3, 11, 50, 187, 255, 439, 440, 603, 604}) {
+    for (const int page : {1, 2, 3, 11, 50, 176, 187, 255, 439, 440, 603, 604}) {
         for (const int size : {20, 60, 200}) {
-            for (const int width : {300, 1100}) {
+            for (const int width : {300, 1200}) {
                 const auto view = Show(TheBook().Document(page, size), width);
                 const testing::WordCheck check = testing::CheckWords(*view->document());
                 const std::string where = "page " + std::to_string(page) + ", size " +
@@ -129,6 +130,7 @@ TEST(MushafPages, JustifiedLinesKeepWordsWholeAndHeadersOnOneLine) {
                 EXPECT_EQ(check.movedLines, 0) << where;
                 EXPECT_EQ(check.unfilledLines, 0) << where;
                 EXPECT_EQ(check.wrappedCentredLines, 0) << where;
+                EXPECT_EQ(check.numberLineStarts, 0) << where;
                 stretched += check.stretchedLines;
             }
         }

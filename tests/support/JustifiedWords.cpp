@@ -102,6 +102,11 @@ WordCheck CheckWords(const QTextDocument& shown, double tolerance) {
         const QString text = block.text();
         for (int i = 0; i < layout.lineCount(); ++i) {
             const QTextLine line = layout.lineAt(i);
+            // A line may only be broken in front of a number where no room was left for it.
+            if (line.textStart() > 0 && text[line.textStart() - 1] == u' ' &&
+                text[line.textStart()].isDigit()) {
+                ++check.numberLineStarts;
+            }
             if (i >= reference.lineCount() || reference.lineAt(i).textStart() != line.textStart() ||
                 reference.lineAt(i).textLength() != line.textLength()) {
                 ++check.movedLines;

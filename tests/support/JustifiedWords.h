@@ -15,6 +15,7 @@ struct WordCheck {
     int unfilledLines = 0;        // stretched lines with a space between words that end short of
                                   // their width by half a space or more
     int wrappedCentredLines = 0;  // centred paragraphs (headers, basmala) on more than one line
+    int numberLineStarts = 0;     // lines broken at a space in front of a number
     QString firstTorn;            // the first torn word, with how far off its glyphs are
 };
 
