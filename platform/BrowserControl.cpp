@@ -7,10 +7,15 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QHash>
 #include <QPixmap>
+#include <QRawFont>
 #include <QRegularExpression>
+#include <QResizeEvent>
 #include <QScrollBar>
+#include <QSet>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -18,6 +23,9 @@
 #include <QTextLayout>
 #include <QUrl>
 #include <algorithm>
+#include <cstdio>
+
+#include "platform/WordJustification.h"
 
 namespace pagora {
 
@@ -58,8 +66,29 @@ QString JustifyAttribute(const QString& tag) {
     return tag.left(at) + QStringLiteral(" align=\"justify\"") + tag.mid(at);
 }
 
+// The size at which a tag shows its image: the width and height of an <img>, the
+// background-size of an element's background; as "WxH", or empty when not given in pixels.
+QString ShownImageSize(const QString& tag, bool background) {
+    static const QRegularExpression width(QStringLiteral(R"re(\swidth\s*=\s*["']?(\d+)["'\s>/])re"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression height(
+        QStringLiteral(R"re(\sheight\s*=\s*["']?(\d+)["'\s>/])re"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression size(
+        QStringLiteral(R"(background-size\s*:\s*(\d+)px\s+(\d+)px)"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (background) {
+        const QRegularExpressionMatch m = size.match(tag);
+        return m.hasMatch() ? m.captured(1) + u'x' + m.captured(2) : QString();
+    }
+    const QRegularExpressionMatch w = width.match(tag);
+    const QRegularExpressionMatch h = height.match(tag);
+    return w.hasMatch() && h.hasMatch() ? w.captured(1) + u'x' + h.captured(1) : QString();
+}
+
 // The page frame names its images by absolute file path. Qt would parse such a value as a
 // URL, losing any "#", "?" or "%" in the folder name, so absolute paths become file URLs.
+// The size the tag shows the image at travels with the URL, for loadResource.
 QString FileUrlsForPaths(const QString& tag) {
     static const QRegularExpression attribute(
         QStringLiteral(R"re(\b(src|background)(\s*=\s*)(?:"(/[^"]*)"|'(/[^']*)'|(/[^\s>"']*)))re"),
@@ -75,9 +104,14 @@ QString FileUrlsForPaths(const QString& tag) {
                 path = m.captured(group);
             }
         }
+        QUrl url = QUrl::fromLocalFile(path);
+        const QString shownSize =
+            ShownImageSize(tag, m.captured(1).compare(u"background", Qt::CaseInsensitive) == 0);
+        if (!shownSize.isEmpty()) {
+            url.setFragment(shownSize);
+        }
         out += QStringView(tag).mid(last, m.capturedStart() - last);
-        out += m.captured(1) + m.captured(2) + u'"' +
-               QString::fromLatin1(QUrl::fromLocalFile(path).toEncoded()) + u'"';
+        out += m.captured(1) + m.captured(2) + u'"' + QString::fromLatin1(url.toEncoded()) + u'"';
         last = m.capturedEnd();
     }
     out += QStringView(tag).mid(last);
@@ -205,6 +239,94 @@ QString ResolvedHref(const QString& target) {
     return kBlank + target;
 }
 
+const QString kMushafFamily = QStringLiteral("KFGQPC Uthmanic Script HAFS");
+const QString kStandInFamily = QStringLiteral("Amiri Quran");
+
+// Which font the pages are shown in. An installed mushaf font is used as long as it has a
+// glyph for every character the pages show; at the first one it lacks, every page from then
+// on is shown in the stand-in, which the page texts are built for.
+struct MushafFontChoice {
+    bool installed = false;
+    bool replaced = false;
+    QRawFont font;
+    QSet<char32_t> covered;
+};
+
+MushafFontChoice& FontChoice() {
+    static MushafFontChoice choice;
+    return choice;
+}
+
+// The first character of the document that the installed mushaf font has no glyph for, or 0.
+char32_t MissingMushafGlyph(const QTextDocument& document) {
+    MushafFontChoice& choice = FontChoice();
+    if (!choice.installed || choice.replaced) {
+        return 0;
+    }
+    if (!choice.font.isValid()) {
+        QFont font(kMushafFamily);
+        font.setStyleStrategy(QFont::NoFontMerging);
+        choice.font = QRawFont::fromFont(font, QFontDatabase::Arabic);
+    }
+    for (const char32_t c : document.toPlainText().toUcs4()) {
+        // Line ends, paragraph ends and the places of images are no characters of the text.
+        if (c <= u' ' || c == 0x2028 || c == 0x2029 || c == 0xFFFC || choice.covered.contains(c)) {
+            continue;
+        }
+        if (!choice.font.supportsCharacter(c)) {
+            return c;
+        }
+        choice.covered.insert(c);
+    }
+    return 0;
+}
+
+// Centred lines (sura headers, the basmala) that had to be drawn smaller to fit one line,
+// by the width of the view, the line's text and its size: the fitting size. Later pages take
+// it before they are laid out, so that fitting costs a second layout only once.
+QHash<QString, int>& FittedSizes() {
+    static QHash<QString, int> sizes;
+    return sizes;
+}
+
+bool IsCentred(const QTextBlock& block) {
+    return (block.blockFormat().alignment() & Qt::AlignHorizontal_Mask) == Qt::AlignHCenter &&
+           !block.text().trimmed().isEmpty();
+}
+
+// The font of the block's text as the document gives it.
+QFont TextFont(const QTextBlock& block) {
+    const QTextBlock::iterator first = block.begin();
+    QFont font = first.atEnd() ? block.charFormat().font() : first.fragment().charFormat().font();
+    if (font.pixelSize() <= 0) {
+        font.setPixelSize(QFontInfo(font).pixelSize());
+    }
+    return font;
+}
+
+QString FitKey(qreal viewWidth, const QTextBlock& block) {
+    const QFont font = TextFont(block);
+    return QString::number(viewWidth) + u'|' + QString::number(font.pixelSize()) + u'|' +
+           font.family() + u'|' + block.text();
+}
+
+// Shows the block's text at `pixelSize` through its layout's own formats, leaving the
+// document's formats (which the links and their colours live in) as they are.
+void SetBlockPixelSize(const QTextBlock& block, int pixelSize) {
+    QTextLayout::FormatRange range;
+    range.start = 0;
+    range.length = block.length() - 1;
+    range.format.setProperty(QTextFormat::FontPixelSize, pixelSize);
+    block.layout()->setFormats({range});
+}
+
+// The pixel size the block's layout shows its text at.
+int ShownPixelSize(const QTextBlock& block) {
+    const QList<QTextLayout::FormatRange> formats = block.layout()->formats();
+    return formats.isEmpty() ? TextFont(block).pixelSize()
+                             : formats.first().format.intProperty(QTextFormat::FontPixelSize);
+}
+
 }  // namespace
 
 BrowserControl::BrowserControl(const QString& name, QWidget* parent)
@@ -221,16 +343,28 @@ BrowserControl::BrowserControl(const QString& name, QWidget* parent)
     // Qt's document layout drops a paragraph's shaped glyphs once it has laid the paragraph out,
     // so painting shaped the Arabic text (a costly font) once more for every justified line.
     // New paragraphs keep their glyphs; the signal comes before the layout sees the change.
+    // Centred lines that already had to be drawn smaller at this width take that size here,
+    // before their first layout.
     connect(document(), &QTextDocument::contentsChange, this, [this](int from, int, int added) {
         QTextDocument* doc = document();
         const QTextBlock last = doc->findBlock(from + added);
+        const qreal width = doc->pageSize().width();
         for (QTextBlock block = doc->findBlock(from); block.isValid(); block = block.next()) {
             block.layout()->setCacheEnabled(true);
+            if (IsCentred(block)) {
+                const auto fitted = FittedSizes().constFind(FitKey(width, block));
+                if (fitted != FittedSizes().constEnd()) {
+                    SetBlockPixelSize(block, *fitted);
+                }
+            }
             if (block == last) {
                 break;
             }
         }
     });
+    // Every layout gives the justified paragraphs new glyphs, to be justified between words.
+    connect(document()->documentLayout(), &QAbstractTextDocumentLayout::update, this,
+            [this] { JustifyBetweenWords(*document()); });
     connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
         bool cancel = false;
         emit BeforeNavigate2(ResolvedHref(url.toString()), cancel);
@@ -258,8 +392,81 @@ void BrowserControl::DocumentWrite(const QString& html) {
 }
 
 void BrowserControl::DocumentClose() {
-    setHtml(BrowserBlocks(pending_));
+    QString html = BrowserBlocks(pending_);
     pending_.clear();
+    MushafFontChoice& font = FontChoice();
+    if (font.replaced) {
+        html.replace(kMushafFamily, kStandInFamily, Qt::CaseInsensitive);
+    }
+    setHtml(html);
+    if (const char32_t missing = MissingMushafGlyph(*document())) {
+        font.replaced = true;
+        std::fprintf(stderr,
+                     "%s: the installed font \"%s\" has no glyph for U+%04X; the pages are "
+                     "shown in \"%s\" instead\n",
+                     qPrintable(QCoreApplication::applicationName()), qPrintable(kMushafFamily),
+                     static_cast<unsigned>(missing), qPrintable(kStandInFamily));
+        html.replace(kMushafFamily, kStandInFamily, Qt::CaseInsensitive);
+        setHtml(html);
+    }
+    FitCentredLines();
+    JustifyBetweenWords(*document());
+}
+
+void BrowserControl::FitCentredLines() {
+    QTextDocument* doc = document();
+    doc->documentLayout()->documentSize();  // lays the whole document out
+    const qreal width = doc->pageSize().width();
+    // A line that still wraps after shrinking (Qt keeps room for ink that reaches past the
+    // last letter's advance) shrinks again, by a few per cent at least.
+    for (int round = 0; round < 6; ++round) {
+        bool changed = false;
+        for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+            const QTextLayout* layout = block.layout();
+            if (!IsCentred(block) || layout->lineCount() < 2) {
+                continue;
+            }
+            const int shown = ShownPixelSize(block);
+            QFont font = TextFont(block);
+            font.setPixelSize(shown);
+            const QFontMetricsF metrics(font);
+            const qreal natural = std::max({metrics.horizontalAdvance(block.text()),
+                                            metrics.boundingRect(block.text()).width(), qreal(1)});
+            const qreal room = layout->lineAt(0).width();
+            const int size =
+                std::clamp(static_cast<int>(shown * std::min(room / natural * 0.98, 0.96)), 1,
+                           std::max(1, shown - 1));
+            FittedSizes().insert(FitKey(width, block), size);
+            SetBlockPixelSize(block, size);
+            doc->markContentsDirty(block.position(), block.length());
+            changed = true;
+        }
+        if (!changed) {
+            return;
+        }
+        doc->documentLayout()->documentSize();
+    }
+}
+
+void BrowserControl::paintEvent(QPaintEvent* event) {
+    JustifyBetweenWords(*document());
+    QTextBrowser::paintEvent(event);
+}
+
+void BrowserControl::resizeEvent(QResizeEvent* event) {
+    const bool newWidth = event->oldSize().width() != event->size().width();
+    if (newWidth) {
+        // Centred lines fit the new width afresh (the view lays its document out again).
+        for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+            if (!block.layout()->formats().isEmpty()) {
+                block.layout()->clearFormats();
+            }
+        }
+    }
+    QTextBrowser::resizeEvent(event);
+    if (newWidth) {
+        FitCentredLines();
+    }
 }
 
 QVariant BrowserControl::loadResource(int type, const QUrl& name) {
@@ -280,21 +487,31 @@ QVariant BrowserControl::loadResource(int type, const QUrl& name) {
     Q_UNUSED(releasedWithApplication);
     const QString path = name.toLocalFile();
     const QFileInfo info(path);
+    // An image given a size is drawn from a picture made for that size on this screen, one
+    // screen pixel for one picture pixel: sharp on high-density screens, and smoothly scaled.
+    const qreal ratio = devicePixelRatioF();
+    const QStringList shown = name.fragment().split(u'x');
+    const QSize size = shown.size() == 2 ? QSize(shown[0].toInt(), shown[1].toInt()) : QSize();
+    const QString key = path + u'#' + name.fragment() + u'@' + QString::number(ratio);
     if (!info.isFile()) {
-        decoded.remove(path);
+        decoded.remove(key);
         return QTextBrowser::loadResource(type, name);
     }
-    auto it = decoded.find(path);
+    auto it = decoded.find(key);
     if (it != decoded.end() && it->modified == info.lastModified() && it->size == info.size()) {
         return it->pixmap;
     }
     QFile file(path);
     QPixmap pixmap;
     if (!file.open(QIODevice::ReadOnly) || !pixmap.loadFromData(file.readAll())) {
-        decoded.remove(path);
+        decoded.remove(key);
         return QTextBrowser::loadResource(type, name);
     }
-    decoded.insert(path, Decoded{info.lastModified(), info.size(), pixmap});
+    if (!size.isEmpty()) {
+        pixmap = pixmap.scaled(size * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        pixmap.setDevicePixelRatio(ratio);
+    }
+    decoded.insert(key, Decoded{info.lastModified(), info.size(), pixmap});
     return pixmap;
 }
 
@@ -445,9 +662,11 @@ QPoint BrowserControl::PositionOfCharacter(int position) {
 }
 
 void InstallMushafFontFallback() {
-    const QString mushaf = QStringLiteral("KFGQPC Uthmanic Script HAFS");
-    if (!QFontDatabase::families().contains(mushaf, Qt::CaseInsensitive)) {
-        QFont::insertSubstitution(mushaf, QStringLiteral("Amiri Quran"));
+    MushafFontChoice& choice = FontChoice();
+    choice = MushafFontChoice();
+    choice.installed = QFontDatabase::families().contains(kMushafFamily, Qt::CaseInsensitive);
+    if (!choice.installed) {
+        QFont::insertSubstitution(kMushafFamily, kStandInFamily);
     }
 }
 

@@ -11,7 +11,8 @@ namespace pagora {
 // The page view: a QTextBrowser that behaves like an embedded web-browser control. A document is
 // written whole (DocumentClear, DocumentWrite..., DocumentClose renders it), links never navigate
 // on their own (every click is reported through BeforeNavigate2 first), and the anchors of the
-// shown document can be listed and recoloured.
+// shown document can be listed and recoloured. Justified paragraphs are stretched between words
+// only, never inside a word or a number, and centred lines never wrap.
 class BrowserControl : public QTextBrowser {
     Q_OBJECT
   public:
@@ -58,20 +59,29 @@ class BrowserControl : public QTextBrowser {
 
   protected:
     // Images named by local file are decoded once per file (as long as the file is unchanged)
-    // and shared by every document and view, instead of once per document.
+    // and shared by every document and view, instead of once per document. An image that its
+    // tag gives a size in pixels (width and height of an <img>, background-size of a
+    // background) is drawn at that size with the screen's full resolution.
     QVariant loadResource(int type, const QUrl& name) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   signals:
     // Raised for every link click before anything navigates; `cancel` starts false.
     void BeforeNavigate2(const QString& url, bool& cancel);
 
   private:
+    // Centred lines (sura headers, the basmala) never wrap: one that does is drawn smaller.
+    void FitCentredLines();
+
     QString name_;
     QString pending_;
 };
 
 // Makes "Amiri Quran" stand in for the mushaf font "KFGQPC Uthmanic Script HAFS" when that font
-// is not installed. Call once after the application object exists.
+// is not installed. When it is installed but lacks a character that a page shows, the page
+// views show every page from then on in "Amiri Quran" and say so once on stderr. Call once
+// after the application object exists.
 void InstallMushafFontFallback();
 
 }  // namespace pagora

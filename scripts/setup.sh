@@ -12,7 +12,7 @@ set_name=${1:-run}
 # The compiler and Qt, the data build's libraries, the font the pages are shown in, and the
 # tools that make the man pages and the icon sizes.
 packages=(
-  cmake ninja-build g++ pkg-config nlohmann-json3-dev libgif-dev qt6-base-dev libgl-dev
+  cmake ninja-build g++ pkg-config nlohmann-json3-dev libgif-dev qt6-base-dev qt6-base-private-dev libgl-dev
   fonts-hosny-amiri fontconfig help2man librsvg2-bin
 )
 case "$set_name" in

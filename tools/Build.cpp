@@ -57,8 +57,10 @@ std::string CreditsText(const MushafSources& src, const std::string& nodeModules
         "Quran text: npm package " + src.quranJson.name + " " + src.quranJson.version +
             " by Risan Bagja Pradana, https://github.com/risan/quran-json",
         "  The Uthmani text of The Noble Qur'an Encyclopedia (https://quranenc.com), as the",
-        "  package's README says. Used unchanged: one line per verse, followed by the verse",
-        "  number in Arabic-Indic digits; the sura headers use its Arabic sura names.",
+        "  package's README says. One line per verse, followed by the verse number in",
+        "  Arabic-Indic digits; the sura headers use its Arabic sura names. Changed: the",
+        "  open tanween is written with Unicode's U+08F0..U+08F2 instead of the package's",
+        "  U+0657, U+065E and U+0656, and a thin space inside a word of 2:72 is removed.",
         "  Licence: " + (jsonLicence.empty() ? std::string("see the package") : jsonLicence) +
             " (the package's LICENSE.txt and README: CC BY-SA 4.0;",
         "  its package.json names \"" + src.quranJson.license + "\").",

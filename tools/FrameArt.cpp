@@ -68,15 +68,17 @@ void Bead(QPainter& p, QPointF centre, double radius) {
 
 // The straight band, outer edge at the top, one motif per tile so that tiles join seamlessly.
 QImage StripTile() {
-    QImage img(kFrameBand, kFrameBand, QImage::Format_RGB32);
-    for (int y = 0; y < kFrameBand; ++y) {
-        const QRgb c = ProfileColour(y).rgb();
-        for (int x = 0; x < kFrameBand; ++x) {
+    constexpr int side = kFrameBand * kFrameScale;
+    QImage img(side, side, QImage::Format_RGB32);
+    for (int y = 0; y < side; ++y) {
+        const QRgb c = ProfileColour(y / kFrameScale).rgb();
+        for (int x = 0; x < side; ++x) {
             img.setPixel(x, y, c);
         }
     }
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(kFrameScale, kFrameScale);
     p.setClipRect(0, kBandFrom, kFrameBand, kBandTo - kBandFrom);
     p.setPen(QPen(kGold, 1.2));
     p.drawLine(QPointF(0, kBandMiddle), QPointF(kFrameBand, kBandMiddle));
@@ -96,14 +98,16 @@ QImage StripTile() {
 
 // The top-left corner: the band turns with mitred rules around an eight-pointed star.
 QImage CornerTile() {
-    QImage img(kFrameBand, kFrameBand, QImage::Format_RGB32);
-    for (int y = 0; y < kFrameBand; ++y) {
-        for (int x = 0; x < kFrameBand; ++x) {
-            img.setPixel(x, y, ProfileColour(std::min(x, y)).rgb());
+    constexpr int side = kFrameBand * kFrameScale;
+    QImage img(side, side, QImage::Format_RGB32);
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) {
+            img.setPixel(x, y, ProfileColour(std::min(x, y) / kFrameScale).rgb());
         }
     }
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(kFrameScale, kFrameScale);
     QPainterPath across;
     across.addRect(kBandFrom, kBandFrom, kFrameBand - kBandFrom, kBandTo - kBandFrom);
     QPainterPath down;
@@ -299,7 +303,8 @@ std::string BorderHtml() {
     };
     auto strip = [&](const char* name, bool across) {
         return std::string("<td ") + (across ? "height=\"" : "width=\"") + band +
-               "\" background=\"##imagepath##" + name + "\"></td>";
+               "\" background=\"##imagepath##" + name + "\" style=\"background-size: " + band +
+               "px " + band + "px\"></td>";
     };
     // Qt's rich text lays table columns out left to right even in a right-to-left document,
     // so the left images come first in each row.
@@ -308,8 +313,9 @@ std::string BorderHtml() {
         "bgcolor=\"#FBF3DC\">\r\n";
     html += "<tr>" + corner("left_top.gif") + strip("top.gif", true) + corner("right_top.gif") +
             "</tr>\r\n";
-    html += "<tr>" + strip("left-s.jpg", false) +
-            "<td bgcolor=\"#FBF3DC\" style=\"padding: 6px 14px;\">#data#</td>" +
+    // The page's cell shows the table's parchment: a background of its own would reach into
+    // every paragraph and paint over the marks a line above hangs down into it.
+    html += "<tr>" + strip("left-s.jpg", false) + "<td style=\"padding: 6px 14px;\">#data#</td>" +
             strip("right-s.jpg", false) + "</tr>\r\n";
     html += "<tr>" + corner("left_bottom.gif") + strip("bottom.gif", true) +
             corner("right_bottom.gif") + "</tr>\r\n";

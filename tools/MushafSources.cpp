@@ -3,6 +3,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <QString>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -47,7 +50,82 @@ bool Before(const VerseRef& a, const VerseRef& b) {
     return a.sura < b.sura || (a.sura == b.sura && a.verse < b.verse);
 }
 
+// quran-json's private marks and their Unicode forms, as UTF-8.
+struct Replacement {
+    const char* from;
+    const char* to;
+};
+constexpr Replacement kOpenTanween[] = {
+    {"\u0657", "\u08F0"},  // open fathatan
+    {"\u065E", "\u08F1"},  // open dammatan
+    {"\u0656", "\u08F2"},  // open kasratan
+};
+constexpr char kThinSpace[] = "\u2009";
+
+int ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
+    int count = 0;
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+        text.replace(at, from.size(), to);
+        at += to.size();
+        ++count;
+    }
+    return count;
+}
+
+int WordCount(const std::string& utf8) {
+    int words = 0;
+    bool inWord = false;
+    for (QChar c : QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()))) {
+        if (c.isSpace()) {
+            inWord = false;
+        } else if (!inWord) {
+            inWord = true;
+            ++words;
+        }
+    }
+    return words;
+}
+
 }  // namespace
+
+void RequireReviewedText(const std::vector<std::string>& verses, const std::string& package) {
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    int words = 0;
+    for (const std::string& verse : verses) {
+        hash.addData(QByteArrayView(verse.data(), static_cast<qsizetype>(verse.size())));
+        hash.addData(QByteArrayView("\n", 1));
+        words += WordCount(verse);
+    }
+    const std::string review =
+        ". A new text must be reviewed before it is used: its open tanween marks and thin "
+        "spaces (see MushafText in tools/MushafSources.cpp and docs/DATA.md), its verse "
+        "division against the page layout, and its rendering in the page view; then pin its "
+        "SHA-256 and word count in tools/MushafSources.h.";
+    if (words != kReviewedWordCount) {
+        throw PackError(package + ": the verse text holds " + std::to_string(words) +
+                        " words split at white space, the reviewed text " +
+                        std::to_string(kReviewedWordCount) + review);
+    }
+    const std::string digest = hash.result().toHex().toStdString();
+    if (digest != kReviewedTextSha256) {
+        throw PackError(package + ": the SHA-256 of the verse text is " + digest +
+                        ", the reviewed text's " + kReviewedTextSha256 + review);
+    }
+}
+
+std::string MushafText(const std::string& verse, TextMapping& mapping) {
+    std::string text = verse;
+    int tanween = 0;
+    for (const Replacement& r : kOpenTanween) {
+        tanween += ReplaceAll(text, r.from, r.to);
+    }
+    const int thin = ReplaceAll(text, kThinSpace, "");
+    mapping.openTanween += tanween;
+    mapping.thinSpaces += thin;
+    mapping.versesWithOpenTanween += tanween > 0 ? 1 : 0;
+    mapping.versesChanged += tanween + thin > 0 ? 1 : 0;
+    return text;
+}
 
 int MushafSources::VerseCount() const {
     int total = 0;
@@ -206,6 +284,16 @@ MushafSources LoadSources(const std::string& nodeModules, const nlohmann::json& 
     if (src.VerseCount() != kVerseCount) {
         throw PackError("the text holds " + std::to_string(src.VerseCount()) + " verses, not " +
                         std::to_string(kVerseCount));
+    }
+    std::vector<std::string> all;
+    for (const Sura& s : src.suras) {
+        all.insert(all.end(), s.verses.begin(), s.verses.end());
+    }
+    RequireReviewedText(all, src.quranJson.name + " " + src.quranJson.version);
+    for (Sura& s : src.suras) {
+        for (std::string& verse : s.verses) {
+            verse = MushafText(verse, src.mapping);
+        }
     }
     return src;
 }

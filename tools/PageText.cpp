@@ -126,6 +126,10 @@ bool IsArabicIndicDigit(char16_t c) {
     return c >= 0x0660 && c <= 0x0669;
 }
 
+bool HasPrivateTanween(const std::u16string& text) {
+    return text.find_first_of(u"\u0656\u0657\u065E") != std::u16string::npos;
+}
+
 bool IsAnyDigit(char16_t c) {
     return (c >= u'0' && c <= u'9') || IsArabicIndicDigit(c) || (c >= 0x06F0 && c <= 0x06F9);
 }
@@ -156,6 +160,11 @@ std::vector<std::u16string> PageLines(const MushafSources& src, int page) {
         if (std::any_of(text.begin(), text.end(), IsAnyDigit)) {
             throw PackError(what + " on " + PageName(page) + " contains a digit");
         }
+        if (HasPrivateTanween(text)) {
+            throw PackError(what + " on " + PageName(page) +
+                            " writes open tanween with marks the mushaf font does not draw "
+                            "that way (U+0656, U+0657 or U+065E)");
+        }
         if (text.find(kCr) != std::u16string::npos || text.find(kLf) != std::u16string::npos) {
             throw PackError(what + " on " + PageName(page) + " contains a line break");
         }
@@ -176,7 +185,7 @@ std::vector<std::u16string> PageLines(const MushafSources& src, int page) {
         }
         const std::u16string text = Utf8ToUtf16(sura.verses[at.verse - 1]);
         checkText(text, "verse " + std::to_string(at.sura) + ":" + std::to_string(at.verse));
-        lines.push_back(text + u" " + ArabicIndicNumber(at.verse));
+        lines.push_back(text + kNumberJoiner + ArabicIndicNumber(at.verse));
         if (at.verse < static_cast<int>(sura.verses.size())) {
             ++at.verse;
         } else {
@@ -225,7 +234,9 @@ std::vector<PageLine> ParsePage(const std::u16string& text, const std::u16string
                 --digitsFrom;
             }
             const size_t digits = line.text.size() - digitsFrom;
-            if (digits > 0 && digits <= 4 && digitsFrom > 0 && line.text[digitsFrom - 1] == u' ') {
+            const char16_t space = digitsFrom > 0 ? line.text[digitsFrom - 1] : u'\0';
+            if (digits > 0 && digits <= 4 && (space == u' ' || space == kNumberJoiner)) {
+                line.joinedNumber = space == kNumberJoiner;
                 line.number = 0;
                 for (size_t k = digitsFrom; k < line.text.size(); ++k) {
                     line.number = line.number * 10 + (line.text[k] - 0x0660);

@@ -12,6 +12,9 @@ namespace pagora::pack {
 // line holds it; the Uthmani verse text never spells it this way.
 inline const std::u16string kSuraMarker = u"\u0633\u0648\u0631\u0629";
 
+// Joins a verse's last word and its number, so that a line never starts with a verse number.
+inline constexpr char16_t kNumberJoiner = u'\u00A0';
+
 std::u16string Utf8ToUtf16(const std::string& utf8);
 std::string Utf16ToUtf8(const std::u16string& text);
 std::vector<uint8_t> ToUtf16Le(const std::u16string& text);
@@ -25,12 +28,16 @@ bool IsArabicIndicDigit(char16_t c);
 // ASCII, Arabic-Indic and Eastern Arabic-Indic digits.
 bool IsAnyDigit(char16_t c);
 
+// True when `text` still writes the open tanween with quran-json's private marks (U+0656,
+// U+0657, U+065E), which the mushaf font does not draw as open tanween.
+bool HasPrivateTanween(const std::u16string& text);
+
 // The page (1..604) that holds a verse, by the page-start table.
 int PageOfVerse(const MushafSources& src, const VerseRef& verse);
 
 // The lines of one page: for each sura beginning on it a header line and (except on pages 1
-// and 187) the basmala, then one line per verse ending with its number. Throws PackError when
-// the text would break the page format (a marker or a digit inside a verse).
+// and 187) the basmala, then one line per verse ending with a no-break space and its number. Throws
+// PackError when the text would break the page format (a marker or a digit inside a verse).
 std::vector<std::u16string> PageLines(const MushafSources& src, int page);
 
 // The page member: the lines joined by CR LF, UTF-16LE without byte-order mark.
@@ -41,9 +48,10 @@ struct PageLine {
     enum class Kind { Header, Basmala, Verse };
     Kind kind = Kind::Verse;
     std::u16string text;
-    int number = -1;          // verse lines: the trailing Arabic-Indic number, -1 when missing
-    std::u16string body;      // verse lines: the text before " " + number
-    bool strayDigit = false;  // a digit anywhere but in the trailing verse number
+    int number = -1;            // verse lines: the trailing Arabic-Indic number, -1 when missing
+    std::u16string body;        // verse lines: the text before the space and the number
+    bool joinedNumber = false;  // that space is kNumberJoiner
+    bool strayDigit = false;    // a digit anywhere but in the trailing verse number
 };
 
 std::vector<PageLine> ParsePage(const std::u16string& text, const std::u16string& marker, int page);

@@ -434,6 +434,15 @@ class Verifier {
                                 Ref(pageStarts_[page - 1].sura, pageStarts_[page - 1].verse));
                     }
                 }
+                if (HasPrivateTanween(line.text)) {
+                    Problem(where + ": " + Ref(at.sura, at.verse) +
+                            " writes open tanween with quran-json's private marks");
+                } else if (line.number >= 0 && !line.joinedNumber) {
+                    Problem(where + ": the number of " + Ref(at.sura, at.verse) +
+                            " follows a breaking space and may start a line");
+                } else if (line.number >= 0) {
+                    ++report_.versesInMushafForm;
+                }
                 if (line.number < 0) {
                     Problem(where + ": verse line without a trailing Arabic-Indic number where " +
                             Ref(at.sura, at.verse) + " belongs");

@@ -11,6 +11,9 @@ struct VerifyReport {
     std::vector<std::string> problems;  // empty when the archives are sound
     int pagesChecked = 0;
     int versesSeen = 0;
+    // Verse lines that write the open tanween in Unicode (U+08F0..U+08F2, none of quran-json's
+    // private marks) and join their number with a no-break space.
+    int versesInMushafForm = 0;
     int membersDecoded = 0;
 };
 

@@ -131,6 +131,11 @@ int Build(const std::vector<std::string>& args) {
     }
     const MushafSources src = Sources(o);
     BuildArchives(src, o.nodeModules, o.out);
+    std::cout << "pagora-pack: " << src.quranJson.name << " " << src.quranJson.version
+              << " is the reviewed text; " << src.mapping.versesChanged
+              << " verses changed for the page view (open tanween in Unicode in "
+              << src.mapping.versesWithOpenTanween << " verses, " << src.mapping.openTanween
+              << " marks; " << src.mapping.thinSpaces << " thin space removed)\n";
     uintmax_t total = 0;
     for (const std::string& name : ArchiveFileNames()) {
         total += fs::file_size(fs::path(o.out) / name);
@@ -226,6 +231,8 @@ int Verify(const std::vector<std::string>& args) {
               << (report.problems.empty() ? "all good"
                                           : std::to_string(report.problems.size()) + " problems")
               << "\n";
+    std::cout << "pagora-pack: " << report.versesInMushafForm
+              << " verses with Unicode open tanween and no-break spaces before their numbers\n";
     return report.problems.empty() ? 0 : kFailure;
 }
 

@@ -456,6 +456,59 @@ TEST(BrowserControl, FrameImagesAreReadAgainWhenTheirFileChanges) {
     EXPECT_EQ(CountPixels(shot, qRgb(0, 200, 0), 0), 0);
 }
 
+// A picture drawn at three times its shown size: its left third in `colour`, the rest blue.
+QImage ThreeTimesPicture(QRgb colour) {
+    QImage picture(120, 120, QImage::Format_RGB32);
+    picture.fill(QColor(0, 0, 255));
+    for (int y = 0; y < 120; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            picture.setPixel(x, y, colour);
+        }
+    }
+    return picture;
+}
+
+// The rows that show `colour`, and the most pixels of it in one row.
+std::pair<int, int> RowsShowing(const QImage& image, QRgb colour) {
+    int rows = 0;
+    int widest = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        int n = 0;
+        for (int x = 0; x < image.width(); ++x) {
+            n += image.pixel(x, y) == colour;
+        }
+        rows += n > 0;
+        widest = std::max(widest, n);
+    }
+    return {rows, widest};
+}
+
+// Images that their tag gives a size are drawn at that size from all their pixels, one screen
+// pixel for each pixel of the picture made for the screen (run with QT_SCALE_FACTOR=2 too).
+TEST(BrowserControl, ImagesAreShownAtTheirGivenSize) {
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QString corner = temp.path() + QStringLiteral("/corner.png");
+    const QString strip = temp.path() + QStringLiteral("/strip.png");
+    ASSERT_TRUE(ThreeTimesPicture(qRgb(255, 0, 0)).save(corner, "PNG"));
+    ASSERT_TRUE(ThreeTimesPicture(qRgb(0, 255, 0)).save(strip, "PNG"));
+    const QString frame =
+        QStringLiteral("<table><tr><td><img src=\"") + corner +
+        QStringLiteral("\" width=\"40\" height=\"40\"></td><td>#data#</td><td width=\"40\" ") +
+        QStringLiteral("background=\"") + strip +
+        QStringLiteral("\" style=\"background-size: 40px 40px\"></td></tr></table>");
+    const auto browser = ShowPage(PageDocument(VerseLink(1, QStringLiteral("الم")), frame));
+    const QImage shot = browser->viewport()->grab().toImage();
+    const double ratio = browser->devicePixelRatioF();
+    const auto [redRows, red] = RowsShowing(shot, qRgb(255, 0, 0));
+    EXPECT_NEAR(redRows, 40 * ratio, 1);
+    EXPECT_NEAR(red, 40 * ratio / 3, 1.5);
+    // The strip repeats its picture at 40 x 40 pixels: a third of 40 in every row.
+    const auto [greenRows, green] = RowsShowing(shot, qRgb(0, 255, 0));
+    EXPECT_GE(greenRows, 40 * ratio - 1);
+    EXPECT_NEAR(green, 40 * ratio / 3, 1.5);
+}
+
 TEST(BrowserControl, MushafFontFallsBackToAmiriQuran) {
     InstallMushafFontFallback();
     const QStringList substitutes =

@@ -139,7 +139,7 @@ TEST_F(BuiltArchivesTest, MarkerFrameAndImages) {
             QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())),
             gif ? "GIF" : "JPEG");
         ASSERT_FALSE(decoded.isNull()) << image;
-        EXPECT_EQ(decoded.size(), QSize(kFrameBand, kFrameBand)) << image;
+        EXPECT_EQ(decoded.size(), QSize(kFrameBand, kFrameBand) * kFrameScale) << image;
         EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 3), gif ? "GIF" : "\xFF\xD8\xFF");
     }
     const std::vector<uint8_t> credits = Member("support.dat", "credits.txt");
@@ -171,6 +171,7 @@ TEST_F(BuiltArchivesTest, VerifyFindsNoProblem) {
     }
     EXPECT_EQ(report.pagesChecked, 604);
     EXPECT_EQ(report.versesSeen, 6236);
+    EXPECT_EQ(report.versesInMushafForm, 6236);
     EXPECT_EQ(report.membersDecoded, 621);
 }
 

@@ -1,16 +1,16 @@
-// The page frame as Qt's rich text shows it: the images must be found through
-// "##imagepath##" and lie where a mushaf frame has them.
+// The page frame as the page view shows it: the images must be found through
+// "##imagepath##" and lie where a mushaf frame has them, at their shown size.
 
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QImage>
-#include <QPainter>
 #include <QTextDocument>
 #include <cstdlib>
 #include <filesystem>
 
 #include "data/Module1.h"
+#include "platform/BrowserControl.h"
 #include "tests/tools/ToolsTestUtil.h"
 #include "tools/ArchiveReader.h"
 #include "tools/FrameArt.h"
@@ -22,15 +22,16 @@ using testing::ReadWholeFile;
 using testing::TempDir;
 using testing::WriteWholeFile;
 
-QGuiApplication& App() {
+QApplication& App() {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
     static int argc = 1;
     static char name[] = "tools_tests";
     static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-    return app;
+    // Never destroyed: at exit the widgets' globals are gone before function statics.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // Distance of a pixel from a colour, summed over the channels.
@@ -54,17 +55,20 @@ TEST(FrameRenderTest, FrameImagesSurroundThePage) {
     frame.replace("##imagepath##", QString::fromStdString(WorkingFolder()));
     frame.replace("#data#", "<div style=\"font-size: 30px\">x<br>x<br>x<br>x</div>");
 
-    QTextDocument doc;
-    doc.setDocumentMargin(0);
-    doc.setHtml("<HTML Dir=\"RTL\"><BODY>" + frame + "</BODY></HTML>");
-    doc.setTextWidth(400);
-    const QSize size = doc.size().toSize();
+    BrowserControl view(QStringLiteral("wbSinglePage"));
+    view.setFrameStyle(QFrame::NoFrame);
+    view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view.document()->setDocumentMargin(0);
+    view.resize(400, 400);
+    view.show();
+    view.DocumentClear();
+    view.DocumentWrite("<HTML Dir=\"RTL\"><BODY>" + frame + "</BODY></HTML>");
+    view.DocumentClose();
+    QApplication::processEvents();
+    const QSize size = view.document()->size().toSize();
     ASSERT_GE(size.height(), 2 * kFrameBand + 60);
-    QImage shot(size, QImage::Format_RGB32);
-    shot.fill(Qt::white);
-    QPainter painter(&shot);
-    doc.drawContents(&painter);
-    painter.end();
+    ASSERT_LE(size.height(), 400);
+    const QImage shot = view.viewport()->grab(QRect(QPoint(0, 0), size)).toImage();
 
     const QColor gold(0xC9, 0xA4, 0x3A);
     const QColor green(0x0E, 0x4B, 0x3B);

@@ -5,6 +5,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "tests/tools/ToolsTestUtil.h"
 #include "tools/ArchiveReader.h"
@@ -53,6 +56,17 @@ Outcome Pack(const std::vector<std::string>& args) {
     const int status = ::pclose(pipe);
     out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return out;
+}
+
+std::string ReadTextFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void WriteTextFile(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
 }
 
 bool Contains(const Outcome& o, const std::string& text) {
@@ -171,14 +185,45 @@ TEST(PackCliTest, BuildIsReproducibleAndVerifies) {
     for (const std::string& name : ArchiveFileNames()) {
         EXPECT_TRUE(ReadWholeFile(tmp / name) == ReadWholeFile(kArchives + "/" + name)) << name;
     }
+    EXPECT_TRUE(Contains(built, "quran-json 3.1.2 is the reviewed text; 3518 verses changed"));
     const Outcome verified = Pack({"verify", tmp.Path(), "--meta", PAGORA_LAYOUT_JSON});
     EXPECT_EQ(verified.status, 0) << verified.output;
     EXPECT_TRUE(Contains(verified, "604 pages and 6236 verses checked against the sources"));
+    EXPECT_TRUE(
+        Contains(verified,
+                 "6236 verses with Unicode open tanween and no-break spaces before their numbers"));
 
     std::filesystem::remove(tmp / "order3.dat");
     const Outcome broken = Pack({"verify", tmp.Path(), "--no-sources"});
     EXPECT_EQ(broken.status, 1);
     EXPECT_TRUE(Contains(broken, "order3.dat"));
+}
+
+TEST(PackCliTest, AnotherQuranTextIsRefused) {
+    // A copy of the packages in which one verse has one mark more.
+    TempDir packages;
+    for (const std::string name : {"quran-json", "quran-meta"}) {
+        std::filesystem::create_directories(packages / name + "/dist");
+        std::filesystem::copy_file(std::string(PAGORA_NODE_MODULES) + "/" + name + "/package.json",
+                                   packages / name + "/package.json");
+    }
+    nlohmann::json text = nlohmann::json::parse(
+        ReadTextFile(std::string(PAGORA_NODE_MODULES) + "/quran-json/dist/quran.json"));
+    text[1]["verses"][1]["text"] = text[1]["verses"][1]["text"].get<std::string>() + "\u064E";
+    WriteTextFile(packages / "quran-json/dist/quran.json", text.dump());
+
+    TempDir out;
+    const Outcome built = Pack({"build", "--out", out.Path(), "--node-modules", packages.Path(),
+                                "--meta", PAGORA_LAYOUT_JSON});
+    EXPECT_EQ(built.status, 1);
+    EXPECT_TRUE(Contains(built, "quran-json 3.1.2: the SHA-256 of the verse text is"))
+        << built.output;
+    EXPECT_TRUE(Contains(built, "must be reviewed"));
+    EXPECT_FALSE(std::filesystem::exists(out / "support.dat"));
+    const Outcome verified = Pack(
+        {"verify", kArchives, "--node-modules", packages.Path(), "--meta", PAGORA_LAYOUT_JSON});
+    EXPECT_EQ(verified.status, 1);
+    EXPECT_TRUE(Contains(verified, "the SHA-256 of the verse text")) << verified.output;
 }
 
 }  // namespace

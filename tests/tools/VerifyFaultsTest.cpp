@@ -95,6 +95,14 @@ TEST_F(VerifyFaultsTest, TrailingLineBreakAndStrayDigits) {
     EXPECT_TRUE(Reports("page 004: a digit outside a verse number"));
 }
 
+TEST_F(VerifyFaultsTest, PrivateTanweenOrABreakBeforeTheNumber) {
+    EditPage(6, [](std::u16string& t) { t.insert(0, u"\u0657"); });
+    EXPECT_TRUE(Reports("writes open tanween with quran-json's private marks"));
+    EditPage(6, [](std::u16string& t) { t[t.find(u'\u00A0')] = u' '; });
+    EXPECT_TRUE(Reports("follows a breaking space and may start a line"));
+    EXPECT_EQ(VerifyArchives(dir_.Path(), nullptr).versesInMushafForm, 6235);
+}
+
 TEST_F(VerifyFaultsTest, TextDiffersFromTheSources) {
     EditPage(5, [](std::u16string& t) { t.insert(0, u"x"); });
     EXPECT_TRUE(Reports("differs from the source", true));

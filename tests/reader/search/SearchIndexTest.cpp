@@ -43,9 +43,14 @@ bool Holds(const std::vector<std::string>& refs, const std::string& ref) {
 TEST(SearchIndexTest, HoldsEveryVerseInBookOrderWithItsTextAndPage) {
     const SearchIndex& book = Book();
     const std::vector<uint8_t> bytes = testing::QuranTextUtf16(PAGORA_NODE_MODULES);
-    const QStringList verses = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.data()),
-                                                  static_cast<qsizetype>(bytes.size() / 2))
-                                   .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    // The archives hold the text with Unicode's open tanween and without the thin space of 2:72.
+    const QString source = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.data()),
+                                              static_cast<qsizetype>(bytes.size() / 2))
+                               .replace(QChar(0x0657), QChar(0x08F0))
+                               .replace(QChar(0x065E), QChar(0x08F1))
+                               .replace(QChar(0x0656), QChar(0x08F2))
+                               .remove(QChar(0x2009));
+    const QStringList verses = source.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     ASSERT_EQ(verses.size(), 6236);
     ASSERT_EQ(book.VerseCount(), 6236u);
     IndexedVerse before{1, 0, 1};
