@@ -15,6 +15,9 @@ struct TreeWalkResult {
     bool tooShort = false;
     std::vector<uint8_t> bytes;  // the array after the call
     bool checksumMismatch = false;
+    bool huffmanForm = false;
+    size_t produced = 0;    // bytes decoded from a Huffman-form stream
+    bool complete = false;  // as many as its length field says
 };
 
 inline TreeWalkResult TreeWalkDecode(const std::vector<uint8_t>& s) {
@@ -35,6 +38,7 @@ inline TreeWalkResult TreeWalkDecode(const std::vector<uint8_t>& s) {
             return r;
         }
     }
+    r.huffmanForm = true;
     if (n < 9) {
         return r;
     }
@@ -109,6 +113,8 @@ inline TreeWalkResult TreeWalkDecode(const std::vector<uint8_t>& s) {
     if (dataStart < n) {
         r.checksumMismatch = sum != s[4];
     }
+    r.produced = out.size();
+    r.complete = static_cast<int64_t>(out.size()) == length;
     if (!out.empty()) {
         r.bytes = out;
     }
