@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <functional>
 
+#include "data/ArchiveFormat.h"
 #include "data/ArchiveWriter.h"
 #include "tests/tools/ToolsTestUtil.h"
-#include "tools/ArchiveReader.h"
 #include "tools/Build.h"
 #include "tools/PageText.h"
 #include "tools/Verify.h"
@@ -15,10 +15,7 @@
 namespace pagora::pack {
 namespace {
 
-using testing::ReadWholeFile;
-using testing::Sources;
-using testing::TempDir;
-using testing::WriteWholeFile;
+using namespace testing;
 
 class VerifyFaultsTest : public ::testing::Test {
   protected:
@@ -142,10 +139,11 @@ TEST_F(VerifyFaultsTest, FrameWithoutPagePlaceholder) {
 }
 
 TEST_F(VerifyFaultsTest, CorruptStreamAndMissingArchive) {
-    const ArchiveDirectory dir = ReadArchiveDirectory(dir_ / "order5.dat");
-    std::vector<uint8_t> bytes = ReadWholeFile(dir_ / "order5.dat");
-    bytes[static_cast<size_t>(dir.entries[3].offset + dir.entries[3].storedSize / 2)] ^= 0x5A;
-    WriteWholeFile(dir_ / "order5.dat", bytes);
+    const ArchiveEntry e =
+        ReadArchiveDirectory(dir_ / "order5.dat", DirectoryReading::kStrict, "test").entries[3];
+    std::vector<uint8_t> bytes = ReadBytes(dir_ / "order5.dat");
+    bytes[static_cast<size_t>(e.offset + e.size / 2)] ^= 0x5A;
+    WriteBytes(dir_ / "order5.dat", bytes);
     EXPECT_TRUE(Reports("order5.dat: member \"035\""));
 
     std::filesystem::remove(dir_ / "order7.dat");
@@ -155,7 +153,9 @@ TEST_F(VerifyFaultsTest, CorruptStreamAndMissingArchive) {
 TEST_F(VerifyFaultsTest, DirectoryLongerThanTheReaderReads) {
     // 900 one-byte members: the writer refuses this, so the archive is put together by hand.
     const std::vector<uint8_t> stream = ReadStoredStream(
-        dir_ / "support.dat", ReadArchiveDirectory(dir_ / "support.dat").entries[4]);
+        dir_ / "support.dat",
+        ReadArchiveDirectory(dir_ / "support.dat", DirectoryReading::kStrict, "test").entries[4],
+        "test");
     std::vector<uint8_t> file;
     std::string names;
     std::string second;
@@ -171,22 +171,24 @@ TEST_F(VerifyFaultsTest, DirectoryLongerThanTheReaderReads) {
     trailer.resize(10, ' ');
     directory += trailer;
     file.insert(file.end(), directory.begin(), directory.end());
-    WriteWholeFile(dir_ / "support.dat", file);
+    WriteBytes(dir_ / "support.dat", file);
     EXPECT_TRUE(Reports("does not fit the reader's 5000-byte buffer"));
 }
 
 TEST_F(VerifyFaultsTest, MalformedDirectories) {
-    WriteWholeFile(dir_ / "order1.dat", {'x', 'y'});
-    EXPECT_TRUE(Reports("order1.dat is not a valid archive: shorter than its 10-byte trailer"));
-    const std::string noDigits = "abc:      abcdefghij";
-    WriteWholeFile(dir_ / "order1.dat", std::vector<uint8_t>(noDigits.begin(), noDigits.end()));
-    EXPECT_TRUE(Reports("holds no directory size"));
-    const std::string tooFar = "1:a:0:3:   99999    ";
-    WriteWholeFile(dir_ / "order1.dat", std::vector<uint8_t>(tooFar.begin(), tooFar.end()));
-    EXPECT_TRUE(Reports("reaches before the start of the file"));
-    const std::string badSize = "1:a:0:x:8         ";
-    WriteWholeFile(dir_ / "order1.dat", std::vector<uint8_t>(badSize.begin(), badSize.end()));
-    EXPECT_TRUE(Reports("the size of member \"a\" is not a number"));
+    const std::pair<std::string, std::string> damaged[] = {
+        {"xy", "order1.dat is damaged: it is 2 bytes long, shorter than its trailer"},
+        {"abc:      abcdefghij", "hold no directory length"},
+        {"1:a:0:3:   99999    ", "would start before the start of the file"},
+        {"1:a:0:x:8         ", "the stored size of member 1 \"x\" is not a number"},
+        {"a1:a:0:1:9         ", "the member count \"a1\" is not a number"},
+        {"2:a:0:1:8         ", "has 4 fields where 2 members need 7"},
+        {"1:a/b:0:0:10        ", "\"a/b\" of member 1 is not a plain file name"},
+    };
+    for (const auto& [bytes, problem] : damaged) {
+        WriteText(dir_ / "order1.dat", bytes);
+        EXPECT_TRUE(Reports(problem)) << bytes;
+    }
 }
 
 }  // namespace
