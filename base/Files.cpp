@@ -97,8 +97,13 @@ void WriteNewFile(const std::string& path, const void* data, size_t size, const 
         throw FileError(errno, source, path);
     }
     UniqueFd fd = OpenFile(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, source, mode);
-    WriteAllAt(fd.get(), data, size, 0, source, path);
-    fd.Close(source, path);
+    try {
+        WriteAllAt(fd.get(), data, size, 0, source, path);
+        fd.Close(source, path);
+    } catch (const Error&) {
+        ::unlink(path.c_str());  // a full disk must not leave an empty or partial file
+        throw;
+    }
 }
 
 std::string SystemTempFolder() {

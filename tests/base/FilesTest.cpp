@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstdlib>
 
 #include <filesystem>
 
@@ -49,6 +53,25 @@ TEST(Files, ReadsAndWritesAtOffsets) {
     EXPECT_FALSE(std::filesystem::is_symlink(path));
     EXPECT_EQ(ReadText(path), "new");
     EXPECT_EQ(ReadText(folder / "target").size(), 10u);
+}
+
+TEST(Files, AFileThatCannotBeWrittenWholeIsNotLeftBehind) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TemporaryFolder folder("pagora-files-test");
+    const std::string path = folder / "f";
+    auto writeOnAFullDisk = [&] {
+        // Writes past 100 bytes fail, as on a full disk.
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{100, 100};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            WriteNewFile(path, Bytes(std::string(1000, 'x')), "t");
+        } catch (const Error&) {
+            std::exit(std::filesystem::exists(path) ? 1 : 0);
+        }
+        std::exit(2);
+    };
+    EXPECT_EXIT(writeOnAFullDisk(), ::testing::ExitedWithCode(0), "");
 }
 
 TEST(Files, TemporaryFolderGoesWithItsContent) {
