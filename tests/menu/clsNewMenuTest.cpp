@@ -93,7 +93,9 @@ TEST_F(MenuTest, PopUpShowsAtTheCursorReturnsTheChosenTagAndDestroysTheMenu) {
         BuildSuraLikeMenu(menu);
         const MenuHandle shown = menu.SubMenu(0)->ParentMenu;
         const MenuHandle range = service->GetSubMenu(shown, 0);
-        service->choose = [&](AnsweringPopupMenu& s, MenuHandle m) { return s.IdAt(m, path); };
+        service->choose = [captions = path](AnsweringPopupMenu& s, MenuHandle m) {
+            return s.IdAt(m, captions);
+        };
         service->calls.clear();
         EXPECT_EQ(menu.PopUp(), tag);
         EXPECT_EQ(service->calls,
