@@ -279,7 +279,7 @@ size_t WritePayload(const CodeTable& codes, const uint8_t* in, int32_t size, uin
 // Decoding
 
 clsCompress::Decoded clsCompress::Decode(std::vector<uint8_t>& ByteArray, int32_t ByteLen,
-                                         const char* source) {
+                                         const char* source, bool checkEnd) {
     checksumError_.reset();
     CheckByteLen(ByteArray, ByteLen, source);
     if (ByteLen < static_cast<int32_t>(kTagSize)) {
@@ -289,7 +289,7 @@ clsCompress::Decoded clsCompress::Decode(std::vector<uint8_t>& ByteArray, int32_
     switch (FormOf(in)) {
         case StreamForm::kStored:
             ByteArray = std::vector<uint8_t>(in + kTagSize, in + ByteLen);
-            return {Outcome::kStored, nullptr, true};
+            return {Outcome::kStored, nullptr, true, true};
         case StreamForm::kUnknownTag:
             throw Error(errnum::kComponentError, "HuffmanDecode()",
                         "The data either was not compressed with HE3 or is corrupt "
@@ -343,9 +343,24 @@ clsCompress::Decoded clsCompress::Decode(std::vector<uint8_t>& ByteArray, int32_
     if (produced == 0) {
         return {Outcome::kNothingDecoded, "its data decodes to nothing", false};
     }
+    Decoded decoded{Outcome::kDecoded, nullptr, produced == static_cast<size_t>(header.length)};
+    if (checkEnd) {
+        // Every value produced took the bits of its code, whatever the tree looks like.
+        std::array<uint64_t, 256> counts{};
+        for (size_t k = 0; k < produced; ++k) {
+            ++counts[out[k]];
+        }
+        uint64_t bits = 0;
+        for (int value = 0; value < 256; ++value) {
+            bits += counts[value] * header.codeLengths[value];
+        }
+        const unsigned unused = static_cast<unsigned>(bits % 8);
+        decoded.endsWithData = (bits + 7) / 8 == static_cast<uint64_t>(dataBytes) &&
+                               (unused == 0 || in[ByteLen - 1] >> unused == 0);
+    }
     out.resize(produced);
     ByteArray.swap(out);
-    return {Outcome::kDecoded, nullptr, produced == static_cast<size_t>(header.length)};
+    return decoded;
 }
 
 void clsCompress::DecodeByte(std::vector<uint8_t>& ByteArray, int32_t ByteLen) {
@@ -358,14 +373,24 @@ DecodeReport clsCompress::DecodeWhole(std::vector<uint8_t>& ByteArray, const cha
         FormOf(ByteArray.data()) == StreamForm::kHuffman) {
         checksumError_.reset();
         ByteArray.clear();  // the encoder's stream for empty data
-        return {true, true};
+        return {true, true, true};
     }
-    const Decoded decoded = Decode(ByteArray, length, source);
+    const Decoded decoded = Decode(ByteArray, length, source, true);
     if (decoded.outcome == Outcome::kNothingDecoded) {
         throw Error(errnum::kComponentError, source,
                     std::string("The data is not an HE3 stream: ") + decoded.why);
     }
-    return {decoded.complete, !checksumError_.has_value()};
+    return {decoded.complete, decoded.endsWithData, !checksumError_.has_value()};
+}
+
+const char* DecodeReport::Flaw() const {
+    if (!complete) {
+        return "its data ends before its length";
+    }
+    if (!endsWithData) {
+        return "more follows its data";
+    }
+    return checksumMatches ? nullptr : "checksum did not match expected value";
 }
 
 DecodeReport clsCompress::DecodeStream(std::vector<uint8_t>& ByteArray) {

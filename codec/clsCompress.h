@@ -17,7 +17,14 @@ extern std::string LastWrittenSize;
 // What decoding a whole stream gave.
 struct DecodeReport {
     bool complete = false;  // as many bytes as the stream's length field promised
+    // The data section ends with the last code: no byte after it, its unused bits 0, as the
+    // encoder writes it. Damage that leaves the length and the checksum whole rarely keeps this.
+    bool endsWithData = false;
     bool checksumMatches = false;
+
+    // What is wrong with the decoded bytes ("its data ends before its length"), or null when
+    // they are sound.
+    const char* Flaw() const;
 };
 
 // The HE3 codec: a static-Huffman stream format with a stored fallback, in-memory and
@@ -59,8 +66,10 @@ class clsCompress {
         Outcome outcome = Outcome::kNothingDecoded;
         const char* why = nullptr;  // for kNothingDecoded
         bool complete = false;
+        bool endsWithData = false;  // worked out only when asked for
     };
-    Decoded Decode(std::vector<uint8_t>& ByteArray, int32_t ByteLen, const char* source);
+    Decoded Decode(std::vector<uint8_t>& ByteArray, int32_t ByteLen, const char* source,
+                   bool checkEnd = false);
     DecodeReport DecodeWhole(std::vector<uint8_t>& ByteArray, const char* source);
 
     static void AddCodeToTree(NodePool& Nodes, int32_t& NodesCount, int32_t Value,

@@ -202,12 +202,9 @@ std::string ExtractArchiveMember(const std::string& strArchivePath,
     } catch (const Error& e) {
         throw fail(e, ofArchive);
     }
-    if (!report.complete || !report.checksumMatches) {
+    if (const char* flaw = report.Flaw()) {
         throw Error(errnum::kComponentError, kExtractSource,
-                    member + ofArchive + ": it is corrupted (" +
-                        (report.complete ? "checksum did not match expected value"
-                                         : "its data ends before its length") +
-                        ")");
+                    member + ofArchive + ": it is corrupted (" + flaw + ")");
     }
     codec.ExtractFile(g_workingFolder + strMemberName, bytes);
     return "";

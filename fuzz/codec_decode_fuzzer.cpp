@@ -61,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         const pagora::DecodeReport report = codec.DecodeStream(whole);
         if (nothing || whole != (emptyData ? std::vector<uint8_t>{} : expected.bytes) ||
-            report.complete != (!expected.huffmanForm || emptyData || expected.complete)) {
+            report.complete != (!expected.huffmanForm || emptyData || expected.complete) ||
+            report.endsWithData != (!expected.huffmanForm || emptyData || expected.endsWithData)) {
             Mismatch("DecodeStream took what the walk did not decode", size);
         }
     } catch (const pagora::Error&) {

@@ -123,12 +123,10 @@ class Verifier {
                 }
                 try {
                     std::vector<uint8_t> stream = ReadStoredStream(path, e, kSource);
-                    const DecodeReport report = clsCompress().DecodeStream(stream);
+                    const char* flaw = clsCompress().DecodeStream(stream).Flaw();
                     ++report_.membersDecoded;
-                    if (!report.complete) {
-                        Problem(member + " ends before its length");
-                    } else if (!report.checksumMatches) {
-                        Problem(member + " fails its checksum");
+                    if (flaw != nullptr) {
+                        Problem(member + " is corrupt: " + flaw);
                     }
                 } catch (const std::exception& err) {
                     Problem(member + " does not decode: " + err.what());

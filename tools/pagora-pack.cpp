@@ -140,11 +140,9 @@ int Build(const std::vector<std::string>& args) {
 // there and passes its checksum.
 std::string DecodedSize(std::vector<uint8_t> stream, bool& sound) {
     try {
-        const pagora::DecodeReport report = pagora::clsCompress().DecodeStream(stream);
-        sound = report.complete && report.checksumMatches;
-        return std::to_string(stream.size()) + (!report.complete          ? "  cut short"
-                                                : !report.checksumMatches ? "  checksum mismatch"
-                                                                          : "");
+        const char* flaw = pagora::clsCompress().DecodeStream(stream).Flaw();
+        sound = flaw == nullptr;
+        return std::to_string(stream.size()) + (sound ? "" : std::string("  ") + flaw);
     } catch (const pagora::Error& e) {
         sound = false;
         return "undecodable: " + e.Description();
@@ -248,11 +246,8 @@ int Code(const std::vector<std::string>& args, bool encode) {
         }
         codec.EncodeByte(bytes, static_cast<int32_t>(bytes.size()));
     } else {
-        const pagora::DecodeReport report = codec.DecodeStream(bytes);
-        if (!report.complete || !report.checksumMatches) {
-            throw PackError(o.positional[0] + ": " +
-                            (report.complete ? "checksum mismatch" : "the data ends early") +
-                            ", the stream is corrupt");
+        if (const char* flaw = codec.DecodeStream(bytes).Flaw()) {
+            throw PackError(o.positional[0] + " is a corrupt stream: " + flaw);
         }
     }
     pagora::WriteNewFile(o.positional[1], bytes, kSource);

@@ -62,6 +62,7 @@ std::vector<uint8_t> DecodeChecked(const std::vector<uint8_t>& stream, bool* che
         const DecodeReport report = codec.DecodeStream(whole);
         EXPECT_EQ(whole, emptyData ? std::vector<uint8_t>{} : oracle.bytes);
         EXPECT_EQ(report.complete, !oracle.huffmanForm || emptyData || oracle.complete);
+        EXPECT_EQ(report.endsWithData, !oracle.huffmanForm || emptyData || oracle.endsWithData);
         EXPECT_EQ(report.checksumMatches, !oracle.huffmanForm || emptyData || !mismatch);
     }
     return out;

@@ -104,6 +104,7 @@ TEST(CodecVectors, TruncatedStreamGivesPartialOutputAndRecordsChecksum) {
     const DecodeReport report = codec.DecodeStream(whole);
     EXPECT_EQ(whole, Bytes("abracada"));
     EXPECT_FALSE(report.complete || report.checksumMatches);
+    EXPECT_STREQ(report.Flaw(), "its data ends before its length");
     EXPECT_EQ(Decoded(truncated, &codec), Bytes("abracada"));
     ASSERT_TRUE(codec.ChecksumError().has_value());
     EXPECT_EQ(codec.ChecksumError()->Number(), errnum::kComponentError);
@@ -123,16 +124,27 @@ TEST(CodecVectors, WrongChecksumStillDeliversTheBytes) {
     EXPECT_EQ(Decoded(stream, &codec), Bytes("abc"));
     EXPECT_TRUE(codec.ChecksumError().has_value());
     const DecodeReport report = codec.DecodeStream(stream);
-    EXPECT_TRUE(report.complete);
-    EXPECT_FALSE(report.checksumMatches);
+    EXPECT_TRUE(report.complete && report.endsWithData);
+    EXPECT_STREQ(report.Flaw(), "checksum did not match expected value");
 }
 
-TEST(CodecVectors, BytesAfterTheDataAreIgnored) {
-    std::vector<uint8_t> stream = kAbracadabraStream;
-    stream.insert(stream.end(), {0xFF, 0x00, 0x13, 0x37});
-    clsCompress codec;
-    EXPECT_EQ(Decoded(stream, &codec), Bytes("abracadabra"));
-    EXPECT_FALSE(codec.ChecksumError().has_value());
+TEST(CodecVectors, BytesAndBitsAfterTheDataAreIgnoredButNoticed) {
+    std::vector<uint8_t> longer = kAbracadabraStream;
+    longer.insert(longer.end(), {0xFF, 0x00, 0x13, 0x37});
+    std::vector<uint8_t> padded = kAbcStream;
+    padded.back() |= 0x80;  // of the last byte only the low five bits are data
+    for (std::vector<uint8_t> stream : {longer, padded}) {
+        clsCompress codec;
+        const std::vector<uint8_t> expected = Bytes(stream == longer ? "abracadabra" : "abc");
+        EXPECT_EQ(Decoded(stream, &codec), expected);
+        EXPECT_FALSE(codec.ChecksumError().has_value());
+        const DecodeReport report = codec.DecodeStream(stream);
+        EXPECT_EQ(stream, expected);
+        EXPECT_TRUE(report.complete && report.checksumMatches && !report.endsWithData);
+        EXPECT_STREQ(report.Flaw(), "more follows its data");
+    }
+    std::vector<uint8_t> sound = kAbcStream;
+    EXPECT_EQ(clsCompress().DecodeStream(sound).Flaw(), nullptr);
 }
 
 TEST(CodecVectors, ShortOrOversizedArgumentsAreSubscriptErrors) {

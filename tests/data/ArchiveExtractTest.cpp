@@ -226,10 +226,14 @@ TEST_F(ArchiveExtract, MemberThatIsNoSoundStreamFailsNamingArchiveAndMember) {
     EXPECT_EQ(ExtractArchiveMember(archive_, "c.txt"), "");
     EXPECT_EQ(Extracted("c.txt"), kGamma);
 
-    // A stream cut short, the directory made to agree: its data ends before its length.
+    // A stream cut short, one with more after its data and one whose length field says less,
+    // each with the directory made to agree.
     const std::string s1 = EncodedStream(kAlpha);
-    const std::string cut = s1.substr(0, s1.size() - 2);
-    Damaged(Container(cut, "1:a.txt:0:" + std::to_string(cut.size()) + ":"), "a.txt");
+    std::string shorter = s1;
+    shorter[5] = static_cast<char>(shorter[5] - 1);
+    for (const std::string& stream : {s1.substr(0, s1.size() - 2), s1 + "\x01", shorter}) {
+        Damaged(Container(stream, "1:a.txt:0:" + std::to_string(stream.size()) + ":"), "a.txt");
+    }
 }
 
 TEST(ArchiveExtractWithoutWorkingFolder, FailsInsteadOfWritingElsewhere) {

@@ -216,7 +216,7 @@ TEST(PackCliTest, EncodeDecodeRoundTripAndCorruptStream) {
     WriteBytes(tmp / "bad", stream);
     const Outcome bad = Pack({"decode", tmp / "bad", tmp / "bad-out"});
     EXPECT_EQ(bad.status, 1);
-    EXPECT_TRUE(Contains(bad, "checksum mismatch"));
+    EXPECT_TRUE(Contains(bad, "is a corrupt stream")) << bad.output;
 
     // Plain text is no stream: nothing is copied out as if decoded.
     WriteBytes(tmp / "plain", page);
