@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -32,32 +33,22 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path, const std::string& s
         throw tooLarge();
     }
     // The size is only a hint: the file may shrink or grow while it is read.
-    std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size > 0 ? st.st_size : 0) + 1);
-    size_t done = 0;
+    std::vector<uint8_t> bytes;
+    size_t want = static_cast<size_t>(std::max<off_t>(st.st_size, 0)) + 1;
     for (;;) {
-        if (done == bytes.size()) {
-            if (done > maxSize) {
-                throw tooLarge();
-            }
-            bytes.resize(bytes.size() * 2);
+        // One byte more than the room left tells a file that is too long.
+        const size_t room = maxSize - bytes.size();
+        const std::vector<uint8_t> more = ReadAt(fd.get(), static_cast<int64_t>(bytes.size()),
+                                                 room < want ? room + 1 : want, source, path);
+        bytes.insert(bytes.end(), more.begin(), more.end());
+        if (bytes.size() > maxSize) {
+            throw tooLarge();
         }
-        const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw FileError(errno, source, path);
+        if (more.empty()) {
+            return bytes;
         }
-        if (n == 0) {
-            break;
-        }
-        done += static_cast<size_t>(n);
+        want = 1 << 16;
     }
-    if (done > maxSize) {
-        throw tooLarge();
-    }
-    bytes.resize(done);
-    return bytes;
 }
 
 std::vector<uint8_t> ReadAt(int fd, int64_t offset, size_t count, const std::string& source,
@@ -106,8 +97,13 @@ void WriteNewFile(const std::string& path, const void* data, size_t size, const 
         throw FileError(errno, source, path);
     }
     UniqueFd fd = OpenFile(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, source, mode);
-    WriteAllAt(fd.get(), data, size, 0, source, path);
-    fd.Close(source, path);
+    try {
+        WriteAllAt(fd.get(), data, size, 0, source, path);
+        fd.Close(source, path);
+    } catch (const Error&) {
+        ::unlink(path.c_str());  // a full disk must not leave an empty or partial file
+        throw;
+    }
 }
 
 std::string SystemTempFolder() {

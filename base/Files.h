@@ -31,7 +31,8 @@ void WriteAllAt(int fd, const void* data, size_t size, int64_t offset, const std
                 const std::string& path);
 
 // Makes `data` the whole content of a freshly created file at `path`. Whatever non-folder entry
-// held that name goes first, so that a link planted there is replaced, never followed.
+// held that name goes first, so that a link planted there is replaced, never followed. When the
+// data cannot be written whole, no file is left.
 void WriteNewFile(const std::string& path, const void* data, size_t size, const std::string& source,
                   mode_t mode = 0644);
 inline void WriteNewFile(const std::string& path, const std::vector<uint8_t>& bytes,

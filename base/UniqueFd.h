@@ -29,6 +29,12 @@ class UniqueFd {
 
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
+    // Hands the descriptor over to an owner outside this class (fdopendir, for one).
+    int Release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
 
     // Closes now so that a failing close (a write the kernel could not complete) is reported.
     void Close(const std::string& source, const std::string& path) {

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "base/Error.h"
-#include "base/Numbers.h"
+#include "data/ArchiveFormat.h"
 #include "data/ArchiveWriter.h"
 #include "data/Module1.h"
 
@@ -86,27 +86,11 @@ std::string SyntheticPage(int page) {
 
 // The member names of an archive's directory, read the way the extractor reads them.
 std::vector<std::string> MemberNames(const std::string& archive) {
-    std::ifstream in(archive, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
     std::vector<std::string> names;
-    if (bytes.size() < 10) {
-        return names;
-    }
-    const double length = pagora::LeadingNumber(bytes.substr(bytes.size() - 10));
-    if (length < 0 || length > static_cast<double>(bytes.size() - 10)) {
-        return names;
-    }
-    const std::string directory =
-        bytes.substr(bytes.size() - 10 - static_cast<size_t>(length), static_cast<size_t>(length));
-    size_t pos = directory.find(':');
-    const double count = pagora::LeadingNumber(directory.substr(0, pos));
-    for (long k = 0; k < count && pos != std::string::npos; ++k) {
-        const size_t next = directory.find(':', pos + 1);
-        if (next == std::string::npos) {
-            break;
-        }
-        names.push_back(directory.substr(pos + 1, next - pos - 1));
-        pos = next;
+    for (const pagora::ArchiveEntry& entry :
+         pagora::ReadArchiveDirectory(archive, pagora::DirectoryReading::kReader, "extract_bench")
+             .entries) {
+        names.push_back(entry.name);
     }
     return names;
 }

@@ -47,14 +47,21 @@ unsigned TableBits(int64_t expectedOutput) {
     return 12;
 }
 
+// Single-step entries, 32 bits: value (bits 0-7), length (8-15), kind (16-17), payload (18-31).
 constexpr uint32_t Entry(uint32_t kind, uint32_t length, uint32_t value, uint32_t payload = 0) {
     return value | length << 8 | kind << 16 | payload << 18;
+}
+constexpr uint8_t ValueOf(uint32_t e) {
+    return static_cast<uint8_t>(e);
+}
+constexpr uint32_t LengthOf(uint32_t e) {
+    return e >> 8 & 0xFF;
 }
 constexpr uint32_t KindOf(uint32_t e) {
     return e >> 16 & 3;
 }
-constexpr uint32_t LengthOf(uint32_t e) {
-    return e >> 8 & 0xFF;
+constexpr uint32_t PayloadOf(uint32_t e) {
+    return e >> 18;
 }
 
 // A lookup entry that decodes just `value`, whose code is `length` bits long.
@@ -66,8 +73,26 @@ constexpr uint64_t OneValue(uint32_t value, uint32_t length) {
 constexpr uint64_t SingleStep(uint32_t entry) {
     return uint64_t{entry | 0xFF} << 32;
 }
+// Lookup entries, 64 bits: bits used (0-5), value count (6-7), the values (8-31, first value
+// lowest), the end of the first value's code (32-35) and of the second's (36-39). With a count
+// of 0 the high half holds a single-step entry instead.
+constexpr uint32_t BitsUsed(uint64_t e) {
+    return static_cast<uint32_t>(e & 63);
+}
 constexpr uint32_t CountOf(uint64_t e) {
     return e >> 6 & 3;
+}
+constexpr uint32_t ValuesOf(uint64_t e) {
+    return static_cast<uint32_t>(e >> 8);
+}
+constexpr uint32_t FirstValue(uint64_t e) {
+    return e >> 8 & 0xFF;
+}
+constexpr uint32_t FirstCodeEnd(uint64_t e) {
+    return e >> 32 & 15;
+}
+constexpr uint32_t StepOf(uint64_t e) {
+    return static_cast<uint32_t>(e >> 32);
 }
 
 }  // namespace
@@ -141,15 +166,15 @@ bool HuffmanTable::BuildFromCodes(const std::array<uint8_t, 256>& lengths, const
             slot = SingleStep(Entry(kSub, subBits, 0, unplaced));
         } else if (CountOf(slot) != 0) {
             return false;  // a shorter code is a prefix of this one
-        } else if (LengthOf(static_cast<uint32_t>(slot >> 32)) < subBits) {
+        } else if (LengthOf(StepOf(slot)) < subBits) {
             slot = SingleStep(Entry(kSub, subBits, 0, unplaced));
         }
     }
     size_t subUsed = 0;
     for (size_t k = 0; k < longCount; ++k) {
         uint64_t& slot = table_[longCodes[k].code & mask_];
-        const auto step = static_cast<uint32_t>(slot >> 32);
-        if ((step >> 18) != unplaced) {
+        const uint32_t step = StepOf(slot);
+        if (PayloadOf(step) != unplaced) {
             continue;
         }
         const uint32_t subBits = LengthOf(step);
@@ -163,8 +188,8 @@ bool HuffmanTable::BuildFromCodes(const std::array<uint8_t, 256>& lengths, const
     uint32_t subOverlap = 0;
     for (size_t k = 0; k < longCount; ++k) {
         const LongCode& c = longCodes[k];
-        const auto step = static_cast<uint32_t>(table_[c.code & mask_] >> 32);
-        uint32_t* sub = sub_.data() + (step >> 18);
+        const uint32_t step = StepOf(table_[c.code & mask_]);
+        uint32_t* sub = sub_.data() + PayloadOf(step);
         const uint32_t entry = Entry(kSymbol, c.length, c.value);
         const uint32_t stride = 1u << (c.length - bits_);
         for (uint32_t j = c.code >> bits_; j < 1u << LengthOf(step); j += stride) {
@@ -179,14 +204,14 @@ bool HuffmanTable::BuildFromCodes(const std::array<uint8_t, 256>& lengths, const
     return true;
 }
 
-void HuffmanTable::BuildFromTree(const clsCompress::NodePool& nodes) {
+void HuffmanTable::BuildFromTree(const NodePool& nodes) {
     nodes_ = &nodes;
     Fill(0, 0, 0);
     ChainValues((2u << bits_) - 2);  // every length up to bits_
 }
 
 void HuffmanTable::Fill(int node, unsigned depth, uint32_t path) {
-    const clsCompress::NodePool& nodes = *nodes_;
+    const NodePool& nodes = *nodes_;
     uint64_t entry = 0;
     if (depth > 0) {
         if (node == -1) {
@@ -232,12 +257,13 @@ void HuffmanTable::ChainValues(uint32_t lengthsPresent) {
             // A code's length is its end field; entries without a value read 15, more than any
             // room. Arithmetic rather than branches: which way these go is as good as random.
             const uint64_t first = t[j];
-            const auto l1 = static_cast<uint32_t>(first >> 32 & 15);
+            const uint32_t l1 = FirstCodeEnd(first);
             const uint64_t second = t[j >> l1];
-            const auto l2 = static_cast<uint32_t>(second >> 32 & 15);
+            const uint32_t l2 = FirstCodeEnd(second);
             const uint64_t take1 = l1 <= room;
             const uint64_t take2 = take1 & (l1 + l2 <= room);
-            const uint64_t values = ((first >> 8 & 0xFF) & -take1) | ((second & 0xFF00) & -take2);
+            const uint64_t values =
+                (FirstValue(first) & -take1) | ((uint64_t{FirstValue(second)} << 8) & -take2);
             const uint64_t secondEnd = take1 != 0 ? length + l1 : 15;
             tails[used + j] = (length + (l1 & -take1) + (l2 & -take2)) | (1 + take1 + take2) << 6 |
                               values << 16 | secondEnd << 36;
@@ -251,7 +277,7 @@ void HuffmanTable::ChainValues(uint32_t lengthsPresent) {
         if (CountOf(e) == 0) {
             continue;
         }
-        const auto length = static_cast<uint32_t>(e >> 32 & 15);
+        const uint32_t length = FirstCodeEnd(e);
         t[i] = (e & kept) | tails[tailsAt[length] + (i >> length)];
     }
 }
@@ -266,12 +292,11 @@ bool HuffmanTable::DecodeOne(const uint8_t* data, size_t size, uint64_t& pos,
     const uint64_t lookup = table_[word & mask_];
     uint32_t e;
     if (CountOf(lookup) != 0) {
-        e = Entry(kSymbol, static_cast<uint32_t>(lookup >> 32 & 15),
-                  static_cast<uint32_t>(lookup >> 8 & 0xFF));
+        e = Entry(kSymbol, FirstCodeEnd(lookup), FirstValue(lookup));
     } else {
-        e = static_cast<uint32_t>(lookup >> 32);
+        e = StepOf(lookup);
         if (KindOf(e) == kSub) {
-            e = sub_[(e >> 18) + ((word >> bits_) & ((1u << LengthOf(e)) - 1))];
+            e = sub_[PayloadOf(e) + ((word >> bits_) & ((1u << LengthOf(e)) - 1))];
         }
     }
     const uint32_t len = LengthOf(e);
@@ -281,7 +306,7 @@ bool HuffmanTable::DecodeOne(const uint8_t* data, size_t size, uint64_t& pos,
                 return false;  // the data ends inside this code
             }
             pos += len;
-            value = static_cast<uint8_t>(e);
+            value = ValueOf(e);
             return true;
         case kLong:
             break;
@@ -292,8 +317,8 @@ bool HuffmanTable::DecodeOne(const uint8_t* data, size_t size, uint64_t& pos,
         return false;
     }
     pos += bits_;
-    const clsCompress::NodePool& nodes = *nodes_;
-    int node = static_cast<int>(e >> 18);
+    const NodePool& nodes = *nodes_;
+    int node = static_cast<int>(PayloadOf(e));
     while (pos < totalBits) {
         const bool one = (data[pos >> 3] >> (pos & 7)) & 1;
         ++pos;
@@ -339,11 +364,11 @@ inline bool HuffmanTable::Step(Cursor& c, uint8_t*& o) const {
     constexpr uint32_t kMask = (1u << K) - 1;
     const uint64_t e = table_[c.buffer & kMask];
     if (CountOf(e) == 0) [[unlikely]] {
-        const auto s = static_cast<uint32_t>(e >> 32);
+        const uint32_t s = StepOf(e);
         if (KindOf(s) == kSub && c.have >= K + LengthOf(s)) {
-            const uint32_t t = sub_[(s >> 18) + ((c.buffer >> K) & ((1u << LengthOf(s)) - 1))];
+            const uint32_t t = sub_[PayloadOf(s) + ((c.buffer >> K) & ((1u << LengthOf(s)) - 1))];
             if (KindOf(t) == kSymbol) {
-                *o++ = static_cast<uint8_t>(t);
+                *o++ = ValueOf(t);
                 c.buffer >>= LengthOf(t);
                 c.have -= LengthOf(t);
                 return true;
@@ -351,11 +376,11 @@ inline bool HuffmanTable::Step(Cursor& c, uint8_t*& o) const {
         }
         return false;
     }
-    const auto values = static_cast<uint32_t>(e >> 8);
+    const uint32_t values = ValuesOf(e);
     std::memcpy(o, &values, 4);
     o += CountOf(e);
-    c.buffer >>= e & 63;
-    c.have -= e & 63;
+    c.buffer >>= BitsUsed(e);
+    c.have -= BitsUsed(e);
     return true;
 }
 
@@ -368,16 +393,16 @@ inline bool HuffmanTable::TwoChainStep(Cursor& c, uint8_t*& o, const uint8_t* la
     constexpr uint32_t kMask = (1u << K) - 1;
     const uint64_t e = table_[c.buffer & kMask];
     if (CountOf(e) == 0) [[unlikely]] {
-        const auto s = static_cast<uint32_t>(e >> 32);
+        const uint32_t s = StepOf(e);
         if (KindOf(s) != kSub || c.next > last) {
             return false;
         }
         c.Refill();  // the low bits stay as they are
-        const uint32_t t = sub_[(s >> 18) + ((c.buffer >> K) & ((1u << LengthOf(s)) - 1))];
+        const uint32_t t = sub_[PayloadOf(s) + ((c.buffer >> K) & ((1u << LengthOf(s)) - 1))];
         if (KindOf(t) != kSymbol) {
             return false;
         }
-        *o++ = static_cast<uint8_t>(t);
+        *o++ = ValueOf(t);
         c.buffer >>= LengthOf(t);
         c.have -= LengthOf(t);
         if (c.next > last) {
@@ -386,11 +411,11 @@ inline bool HuffmanTable::TwoChainStep(Cursor& c, uint8_t*& o, const uint8_t* la
         c.Refill();
         return true;
     }
-    const auto values = static_cast<uint32_t>(e >> 8);
+    const uint32_t values = ValuesOf(e);
     std::memcpy(o, &values, 4);
     o += CountOf(e);
-    c.buffer >>= e & 63;
-    c.have -= e & 63;
+    c.buffer >>= BitsUsed(e);
+    c.have -= BitsUsed(e);
     return true;
 }
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "codec/clsCompress.h"
+#include "codec/NodePool.h"
 
 namespace pagora {
 
@@ -30,7 +30,7 @@ class HuffmanTable {
     bool BuildFromCodes(const std::array<uint8_t, 256>& lengths, const uint8_t* stream, size_t size,
                         uint64_t bitPos);
     // Builds the tables from the code tree, which must outlive this object.
-    void BuildFromTree(const clsCompress::NodePool& nodes);
+    void BuildFromTree(const NodePool& nodes);
 
     // Decodes `size` bytes of data bits into at most `capacity` bytes; returns the count.
     size_t Decode(const uint8_t* data, size_t size, uint8_t* out, size_t capacity) const;
@@ -76,7 +76,7 @@ class HuffmanTable {
     // Decodes one byte starting at bit `pos`; returns false when decoding must stop.
     bool DecodeOne(const uint8_t* data, size_t size, uint64_t& pos, uint8_t& value) const;
 
-    const clsCompress::NodePool* nodes_ = nullptr;
+    const NodePool* nodes_ = nullptr;
     unsigned bits_;
     uint32_t mask_;
     // Only the first 2^bits_ entries are built.

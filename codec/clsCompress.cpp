@@ -1,28 +1,22 @@
 #include "codec/clsCompress.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <climits>
-#include <cmath>
 #include <cstring>
 #include <filesystem>
 
 #include "base/Files.h"
 #include "base/Numbers.h"
 #include "codec/HuffmanTable.h"
+#include "codec/StreamHeader.h"
 
 namespace pagora {
 
 std::string LastWrittenSize;
 
 namespace {
-
-constexpr uint8_t kHuffmanId[4] = {0x4B, 0x58, 0x20, 0x0D};
-constexpr uint8_t kStoredId[4] = {0x48, 0x45, 0x30, 0x0D};
-constexpr int32_t kHeaderSize = 11;
 
 const char* const kDecodeSource = "clsCompress.DecodeByte()";
 const char* const kEncodeSource = "clsCompress.EncodeByte()";
@@ -42,6 +36,27 @@ int32_t ArrayLength(const std::vector<uint8_t>& array, const char* source) {
         throw Error(errnum::kOverflow, source, "Overflow");
     }
     return static_cast<int32_t>(array.size());
+}
+
+// The exclusive-or of all bytes, folded 32 bytes at a time into four independent words.
+uint8_t XorOf(const uint8_t* data, size_t size) {
+    std::array<uint64_t, 4> lanes{};
+    size_t i = 0;
+    for (; i + 32 <= size; i += 32) {
+        for (size_t k = 0; k < 4; ++k) {
+            uint64_t word;
+            std::memcpy(&word, data + i + 8 * k, 8);
+            lanes[k] ^= word;
+        }
+    }
+    uint64_t wide = lanes[0] ^ lanes[1] ^ lanes[2] ^ lanes[3];
+    for (; i < size; ++i) {
+        wide ^= data[i];
+    }
+    wide ^= wide >> 32;
+    wide ^= wide >> 16;
+    wide ^= wide >> 8;
+    return static_cast<uint8_t>(wide);
 }
 
 // Packs bits from the least significant bit up, flushing whole 32-bit words.
@@ -115,198 +130,39 @@ void PutCode(BitWriter& writer, const PackedCode& code) {
     }
 }
 
-}  // namespace
+using Histogram = std::array<uint32_t, 256>;
 
-// ---------------------------------------------------------------------------------------------
-// Decoding
-
-void clsCompress::DecodeByte(std::vector<uint8_t>& ByteArray, int32_t ByteLen) {
-    checksumError_.reset();
-    CheckByteLen(ByteArray, ByteLen, kDecodeSource);
-    if (ByteLen < 4) {
-        throw SubscriptOutOfRange(kDecodeSource);
-    }
-    const uint8_t* in = ByteArray.data();
-    if (in[0] == 0x48 && in[1] == 0x45 && in[3] == 0x0D) {
-        if (in[2] == 0x30) {
-            ByteArray = std::vector<uint8_t>(in + 4, in + ByteLen);
-            return;
-        }
-        if (in[2] != 0x33) {
-            throw Error(errnum::kComponentError, "HuffmanDecode()",
-                        "The data either was not compressed with HE3 or is corrupt "
-                        "(identification string not found)");
-        }
-    }
-
-    // Everything below trusts nothing: fields that run past the end are treated as missing.
-    if (ByteLen < 9) {
-        return;  // no uncompressed length to read
-    }
-    const uint8_t checksum = in[4];
-    int32_t length;
-    std::memcpy(&length, in + 5, 4);
-    if (length <= 0) {
-        return;
-    }
-    int32_t valueCount = 0;
-    if (ByteLen >= kHeaderSize) {
-        int16_t n;
-        std::memcpy(&n, in + 9, 2);
-        valueCount = n;
-    }
-
-    std::array<uint8_t, 256> bitCounts{};
-    const int64_t tableEnd = kHeaderSize + 2 * int64_t{valueCount > 0 ? valueCount : 0};
-    for (int64_t off = kHeaderSize; off + 1 < tableEnd && off + 1 < ByteLen; off += 2) {
-        bitCounts[in[off]] = in[off + 1];  // a value listed twice keeps its last length
-    }
-
-    // The data section starts on the byte after the last code bit.
-    int64_t codeBits = 0;
-    for (const uint8_t count : bitCounts) {
-        codeBits += count;
-    }
-    const int64_t codeStart = tableEnd * 8;
-    const int64_t dataStart = (codeStart + codeBits + 7) >> 3;
-    if (dataStart >= ByteLen) {
-        return;  // no data section: nothing produced
-    }
-
-    // Each data bit yields at most one byte, so a length field larger than that cannot be met.
-    const int64_t dataBytes = ByteLen - dataStart;
-    const int64_t capacity = std::min<int64_t>(length, dataBytes * 8);
-    HuffmanTable table(capacity);
-    std::optional<NodePool> nodes;
-    if (!table.BuildFromCodes(bitCounts, in, static_cast<size_t>(ByteLen),
-                              static_cast<uint64_t>(codeStart))) {
-        // Codes that are not a complete prefix code: decode exactly as their tree does. The
-        // codes go into the tree in ascending order of value, as they are read.
-        nodes.emplace();
-        int32_t nodesCount = 1;
-        BitSequence code;
-        code.Bits.resize(256);
-        int64_t bitPos = codeStart;
-        for (int value = 0; value < 256; ++value) {
-            code.BitCount = bitCounts[value];
-            if (code.BitCount == 0) {
-                continue;
-            }
-            for (unsigned j = 0; j < code.BitCount; ++j, ++bitPos) {
-                code.Bits[j] = (in[bitPos >> 3] >> (bitPos & 7)) & 1;
-            }
-            AddCodeToTree(*nodes, nodesCount, value, code);
-        }
-        table.BuildFromTree(*nodes);
-    }
-    std::vector<uint8_t> out(static_cast<size_t>(capacity) + HuffmanTable::kOutputSlack);
-    const size_t produced = table.Decode(in + dataStart, static_cast<size_t>(dataBytes), out.data(),
-                                         static_cast<size_t>(capacity));
-
-    // The checksum is the XOR of all bytes: fold 32 bytes at a time into four independent words.
-    std::array<uint64_t, 4> lanes{};
-    size_t i = 0;
-    for (; i + 32 <= produced; i += 32) {
-        for (size_t k = 0; k < 4; ++k) {
-            uint64_t word;
-            std::memcpy(&word, out.data() + i + 8 * k, 8);
-            lanes[k] ^= word;
-        }
-    }
-    uint64_t wide = lanes[0] ^ lanes[1] ^ lanes[2] ^ lanes[3];
-    for (; i < produced; ++i) {
-        wide ^= out[i];
-    }
-    wide ^= wide >> 32;
-    wide ^= wide >> 16;
-    wide ^= wide >> 8;
-    const uint8_t sum = static_cast<uint8_t>(wide);
-    if (sum != checksum) {
-        checksumError_.emplace(errnum::kComponentError, "clsHuffman.Decode()",
-                               "The data might be corrupted (checksum did not match expected "
-                               "value)");
-    }
-    if (produced == 0) {
-        return;
-    }
-    out.resize(produced);
-    ByteArray.swap(out);
-}
-
-void clsCompress::AddCodeToTree(NodePool& Nodes, int32_t& NodesCount, int32_t Value,
-                                const BitSequence& Code) {
-    // Written without branches on the code's bits, which are as good as random.
-    int32_t current = 0;
-    int32_t made = NodesCount;
-    for (unsigned j = 0; j < Code.BitCount; ++j) {
-        HuffmanNode& node = Nodes[current];
-        const bool one = Code.Bits[j] != 0;
-        int32_t child = one ? node.OneNode : node.ZeroNode;
-        if (child == -1) {
-            if (made >= static_cast<int32_t>(kNodePoolSize)) {
-                NodesCount = made;
-                return;  // pool exhausted (only a corrupt table gets here): the code is dropped
-            }
-            HuffmanNode& fresh = Nodes[made];
-            fresh.ParentNode = static_cast<int16_t>(current);
-            fresh.OneNode = fresh.ZeroNode = fresh.Value = -1;
-            child = made++;
-            node.OneNode = static_cast<int16_t>(one ? child : node.OneNode);
-            node.ZeroNode = static_cast<int16_t>(one ? node.ZeroNode : child);
-        }
-        current = child;
-    }
-    NodesCount = made;
-    Nodes[current].Value = static_cast<int16_t>(Value);
-}
-
-bool clsCompress::FileExists(const std::string& FileName) {
-    std::error_code ec;
-    (void)std::filesystem::file_size(FileName, ec);
-    return !ec;
-}
-
-void clsCompress::DecodeFile(const std::string& DestFile, std::vector<uint8_t>& ByteArray) {
-    DecodeByte(ByteArray, ArrayLength(ByteArray, "clsCompress.DecodeFile()"));
-    WriteNewFile(DestFile, ByteArray, "clsCompress.DecodeFile()");
-}
-
-void clsCompress::ExtractFile(const std::string& DestFile, const std::vector<uint8_t>& ByteArray) {
-    WriteNewFile(DestFile, ByteArray, "clsCompress.ExtractFile()");
-}
-
-// ---------------------------------------------------------------------------------------------
-// Encoding
-
-void clsCompress::EncodeByte(std::vector<uint8_t>& ByteArray, int32_t ByteLen) {
-    CheckByteLen(ByteArray, ByteLen, kEncodeSource);
-    if (ByteLen == 0) {
-        ByteArray.assign(std::begin(kHuffmanId), std::end(kHuffmanId));
-        return;
-    }
-    const uint8_t* in = ByteArray.data();
-
-    // Four interleaved histograms keep the counting loop free of store-to-load stalls.
-    std::array<std::array<uint32_t, 256>, 4> partial{};
+// How often each byte value occurs. Four interleaved histograms keep the counting loop free of
+// store-to-load stalls.
+Histogram CountValues(const uint8_t* in, int32_t size) {
+    std::array<Histogram, 4> partial{};
     int32_t i = 0;
-    for (; i + 4 <= ByteLen; i += 4) {
+    for (; i + 4 <= size; i += 4) {
         ++partial[0][in[i]];
         ++partial[1][in[i + 1]];
         ++partial[2][in[i + 2]];
         ++partial[3][in[i + 3]];
     }
-    for (; i < ByteLen; ++i) {
+    for (; i < size; ++i) {
         ++partial[0][in[i]];
     }
+    Histogram counts;
+    for (int value = 0; value < 256; ++value) {
+        counts[value] =
+            partial[0][value] + partial[1][value] + partial[2][value] + partial[3][value];
+    }
+    return counts;
+}
 
-    NodePool nodes;
+// The Huffman tree of `counts`: a leaf for every value that occurs, in ascending order of value,
+// then a parent for the two lightest parentless nodes until one is left, the root, which is
+// the last node made. Returns the number of leaves.
+int32_t BuildTree(const Histogram& counts, NodePool& nodes) {
     int32_t made = 0;
     for (int value = 0; value < 256; ++value) {
-        uint32_t count =
-            partial[0][value] + partial[1][value] + partial[2][value] + partial[3][value];
-        if (count > 0) {
+        if (counts[value] > 0) {
             HuffmanNode& leaf = nodes[made++];
-            leaf.Weight = static_cast<int32_t>(count);
+            leaf.Weight = static_cast<int32_t>(counts[value]);
             leaf.Value = static_cast<int16_t>(value);
             leaf.ParentNode = leaf.OneNode = leaf.ZeroNode = -1;
         }
@@ -359,99 +215,277 @@ void clsCompress::EncodeByte(std::vector<uint8_t>& ByteArray, int32_t ByteLen) {
         liveCount = kept + 1;
         ++made;
     }
+    return leaves;
+}
 
-    CodeTable codes;
-    BitSequence working;
-    working.Bits.assign(256, 0);
-    AssignCodes(nodes, static_cast<int16_t>(made - 1), working, codes);
+// The stored form: the tag, then the data as it is.
+std::vector<uint8_t> StoredStream(const uint8_t* in, int32_t size) {
+    std::vector<uint8_t> stored(static_cast<size_t>(size) + kTagSize);
+    std::memcpy(stored.data(), kStoredTag.data(), kTagSize);
+    std::memcpy(stored.data() + kTagSize, in, static_cast<size_t>(size));
+    return stored;
+}
 
-    int64_t dataBits = 0;
-    int64_t codeBits = 0;
-    int32_t valueCount = 0;
-    for (int32_t n = 0; n < leaves; ++n) {
-        const int value = nodes[n].Value;
-        dataBits += int64_t{nodes[n].Weight} * codes[value].BitCount;
-        codeBits += codes[value].BitCount;
-        valueCount += codes[value].BitCount != 0 ? 1 : 0;
-    }
-    if (dataBits > INT32_MAX) {
-        throw Error(errnum::kOverflow, kEncodeSource, "Overflow");
-    }
-    const int64_t dataBytes = (dataBits + 7) / 8;
-    if (dataBytes > ByteLen || dataBytes == 0) {
-        std::vector<uint8_t> stored(static_cast<size_t>(ByteLen) + 4);
-        std::memcpy(stored.data(), kStoredId, 4);
-        std::memcpy(stored.data() + 4, in, static_cast<size_t>(ByteLen));
-        ByteArray.swap(stored);
-        return;
-    }
-
-    uint8_t checksum = 0;
-    for (int32_t k = 0; k < ByteLen; ++k) {
-        checksum ^= in[k];
-    }
-
-    const size_t total = kHeaderSize + 2 * static_cast<size_t>(valueCount) +
-                         static_cast<size_t>((codeBits + 7) / 8) + static_cast<size_t>(dataBytes);
-    std::vector<uint8_t> out(total + 8);  // slack for the word-wise bit writer
-    uint8_t* p = out.data();
-    std::memcpy(p, kHuffmanId, 4);
-    p[4] = checksum;
-    std::memcpy(p + 5, &ByteLen, 4);
-    const int16_t n16 = static_cast<int16_t>(valueCount);
-    std::memcpy(p + 9, &n16, 2);
-    p += kHeaderSize;
-
+// Writes the code bits (every code in ascending order of value) and then, from a fresh byte,
+// the data bits (the code of every input byte); returns the number of bytes written.
+size_t WritePayload(const CodeTable& codes, const uint8_t* in, int32_t size, uint8_t* out) {
     std::array<PackedCode, 256> packed;
     for (int value = 0; value < 256; ++value) {
-        if (codes[value].BitCount != 0) {
-            *p++ = static_cast<uint8_t>(value);
-            *p++ = codes[value].BitCount;
-            packed[value] = Pack(codes[value]);
-        }
+        packed[value] = Pack(codes[value]);
     }
-    BitWriter codeWriter(p);
-    for (int value = 0; value < 256; ++value) {
-        if (packed[value].length != 0) {
-            PutCode(codeWriter, packed[value]);
-        }
+    BitWriter codeWriter(out);
+    for (const PackedCode& code : packed) {
+        PutCode(codeWriter, code);
     }
-    p += codeWriter.Finish();
+    uint8_t* p = out + codeWriter.Finish();
 
-    BitWriter dataWriter(p);
     bool allShort = true;
     for (const PackedCode& code : packed) {
         allShort = allShort && code.length <= 32;
     }
-    if (allShort) {
-        std::array<uint32_t, 256> bits{};
-        std::array<uint8_t, 256> lengths{};
-        for (int value = 0; value < 256; ++value) {
-            bits[value] = static_cast<uint32_t>(packed[value].words[0]);
-            lengths[value] = static_cast<uint8_t>(packed[value].length);
-        }
-        // Codes of up to 32 bits go straight into a 64-bit accumulator that is stored whole
-        // after each code and advanced by the bytes it completed: no branch per code.
-        uint64_t acc = 0;
-        unsigned used = 0;
-        uint8_t* q = p;
-        for (int32_t k = 0; k < ByteLen; ++k) {
-            acc |= uint64_t{bits[in[k]]} << used;
-            used += lengths[in[k]];
-            std::memcpy(q, &acc, 8);  // the buffer has 8 bytes of slack
-            q += used >> 3;
-            acc >>= used & 56;
-            used &= 7;
-        }
-        std::memcpy(q, &acc, 8);
-        p = q + (used + 7) / 8;
-    } else {
-        for (int32_t k = 0; k < ByteLen; ++k) {
+    if (!allShort) {
+        BitWriter dataWriter(p);
+        for (int32_t k = 0; k < size; ++k) {
             PutCode(dataWriter, packed[in[k]]);
         }
-        p += dataWriter.Finish();
+        return static_cast<size_t>(p - out) + dataWriter.Finish();
+    }
+    std::array<uint32_t, 256> bits{};
+    std::array<uint8_t, 256> lengths{};
+    for (int value = 0; value < 256; ++value) {
+        bits[value] = static_cast<uint32_t>(packed[value].words[0]);
+        lengths[value] = static_cast<uint8_t>(packed[value].length);
+    }
+    // Codes of up to 32 bits go straight into a 64-bit accumulator that is stored whole after
+    // each code and advanced by the bytes it completed: no branch per code. The output buffer
+    // has 8 bytes of slack.
+    uint64_t acc = 0;
+    unsigned used = 0;
+    for (int32_t k = 0; k < size; ++k) {
+        acc |= uint64_t{bits[in[k]]} << used;
+        used += lengths[in[k]];
+        std::memcpy(p, &acc, 8);
+        p += used >> 3;
+        acc >>= used & 56;
+        used &= 7;
+    }
+    std::memcpy(p, &acc, 8);
+    return static_cast<size_t>(p - out) + (used + 7) / 8;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Decoding
+
+clsCompress::Decoded clsCompress::Decode(std::vector<uint8_t>& ByteArray, int32_t ByteLen,
+                                         const char* source, bool checkEnd) {
+    checksumError_.reset();
+    CheckByteLen(ByteArray, ByteLen, source);
+    if (ByteLen < static_cast<int32_t>(kTagSize)) {
+        throw SubscriptOutOfRange(source);
+    }
+    const uint8_t* in = ByteArray.data();
+    switch (FormOf(in)) {
+        case StreamForm::kStored:
+            ByteArray = std::vector<uint8_t>(in + kTagSize, in + ByteLen);
+            return {Outcome::kStored, nullptr, true, true};
+        case StreamForm::kUnknownTag:
+            throw Error(errnum::kComponentError, "HuffmanDecode()",
+                        "The data either was not compressed with HE3 or is corrupt "
+                        "(identification string not found)");
+        case StreamForm::kHuffman:
+            break;
     }
 
+    // Nothing below trusts the stream: a header that does not leave a data section decodes to
+    // nothing.
+    const ParsedHeader parsed = ParseHeader(in, static_cast<size_t>(ByteLen));
+    if (parsed.fault != HeaderFault::kNone) {
+        return {Outcome::kNothingDecoded, Describe(parsed.fault), false};
+    }
+    const StreamHeader& header = parsed.header;
+
+    // Each data bit yields at most one byte, so a length field larger than that cannot be met.
+    const int64_t dataBytes = ByteLen - static_cast<int64_t>(parsed.dataAt);
+    const int64_t capacity = std::min<int64_t>(header.length, dataBytes * 8);
+    HuffmanTable table(capacity);
+    std::optional<NodePool> nodes;
+    if (!table.BuildFromCodes(header.codeLengths, in, static_cast<size_t>(ByteLen),
+                              parsed.codeBitsAt)) {
+        // Codes that are not a complete prefix code: decode exactly as their tree does. The
+        // codes go into the tree in ascending order of value, as they are read.
+        nodes.emplace();
+        int32_t nodesCount = 1;
+        BitSequence code;
+        code.Bits.resize(256);
+        uint64_t bitPos = parsed.codeBitsAt;
+        for (int value = 0; value < 256; ++value) {
+            code.BitCount = header.codeLengths[value];
+            if (code.BitCount == 0) {
+                continue;
+            }
+            for (unsigned j = 0; j < code.BitCount; ++j, ++bitPos) {
+                code.Bits[j] = (in[bitPos >> 3] >> (bitPos & 7)) & 1;
+            }
+            AddCodeToTree(*nodes, nodesCount, value, code);
+        }
+        table.BuildFromTree(*nodes);
+    }
+    std::vector<uint8_t> out(static_cast<size_t>(capacity) + HuffmanTable::kOutputSlack);
+    const size_t produced = table.Decode(in + parsed.dataAt, static_cast<size_t>(dataBytes),
+                                         out.data(), static_cast<size_t>(capacity));
+    if (XorOf(out.data(), produced) != header.checksum) {
+        checksumError_.emplace(errnum::kComponentError, "clsHuffman.Decode()",
+                               "The data might be corrupted (checksum did not match expected "
+                               "value)");
+    }
+    if (produced == 0) {
+        return {Outcome::kNothingDecoded, "its data decodes to nothing", false};
+    }
+    Decoded decoded{Outcome::kDecoded, nullptr, produced == static_cast<size_t>(header.length)};
+    if (checkEnd) {
+        // Every value produced took the bits of its code, whatever the tree looks like.
+        std::array<uint64_t, 256> counts{};
+        for (size_t k = 0; k < produced; ++k) {
+            ++counts[out[k]];
+        }
+        uint64_t bits = 0;
+        for (int value = 0; value < 256; ++value) {
+            bits += counts[value] * header.codeLengths[value];
+        }
+        const unsigned unused = static_cast<unsigned>(bits % 8);
+        decoded.endsWithData = (bits + 7) / 8 == static_cast<uint64_t>(dataBytes) &&
+                               (unused == 0 || in[ByteLen - 1] >> unused == 0);
+    }
+    out.resize(produced);
+    ByteArray.swap(out);
+    return decoded;
+}
+
+void clsCompress::DecodeByte(std::vector<uint8_t>& ByteArray, int32_t ByteLen) {
+    Decode(ByteArray, ByteLen, kDecodeSource);
+}
+
+DecodeReport clsCompress::DecodeWhole(std::vector<uint8_t>& ByteArray, const char* source) {
+    const int32_t length = ArrayLength(ByteArray, source);
+    if (length == static_cast<int32_t>(kTagSize) &&
+        FormOf(ByteArray.data()) == StreamForm::kHuffman) {
+        checksumError_.reset();
+        ByteArray.clear();  // the encoder's stream for empty data
+        return {true, true, true};
+    }
+    const Decoded decoded = Decode(ByteArray, length, source, true);
+    if (decoded.outcome == Outcome::kNothingDecoded) {
+        throw Error(errnum::kComponentError, source,
+                    std::string("The data is not an HE3 stream: ") + decoded.why);
+    }
+    return {decoded.complete, decoded.endsWithData, !checksumError_.has_value()};
+}
+
+const char* DecodeReport::Flaw() const {
+    if (!complete) {
+        return "its data ends before its length";
+    }
+    if (!endsWithData) {
+        return "more follows its data";
+    }
+    return checksumMatches ? nullptr : "checksum did not match expected value";
+}
+
+DecodeReport clsCompress::DecodeStream(std::vector<uint8_t>& ByteArray) {
+    return DecodeWhole(ByteArray, "clsCompress.DecodeStream()");
+}
+
+void clsCompress::AddCodeToTree(NodePool& Nodes, int32_t& NodesCount, int32_t Value,
+                                const BitSequence& Code) {
+    // Written without branches on the code's bits, which are as good as random.
+    int32_t current = 0;
+    int32_t made = NodesCount;
+    for (unsigned j = 0; j < Code.BitCount; ++j) {
+        HuffmanNode& node = Nodes[current];
+        const bool one = Code.Bits[j] != 0;
+        int32_t child = one ? node.OneNode : node.ZeroNode;
+        if (child == -1) {
+            if (made >= static_cast<int32_t>(kNodePoolSize)) {
+                NodesCount = made;
+                return;  // pool exhausted (only a corrupt table gets here): the code is dropped
+            }
+            HuffmanNode& fresh = Nodes[made];
+            fresh.ParentNode = static_cast<int16_t>(current);
+            fresh.OneNode = fresh.ZeroNode = fresh.Value = -1;
+            child = made++;
+            node.OneNode = static_cast<int16_t>(one ? child : node.OneNode);
+            node.ZeroNode = static_cast<int16_t>(one ? node.ZeroNode : child);
+        }
+        current = child;
+    }
+    NodesCount = made;
+    Nodes[current].Value = static_cast<int16_t>(Value);
+}
+
+bool clsCompress::FileExists(const std::string& FileName) {
+    std::error_code ec;
+    (void)std::filesystem::file_size(FileName, ec);
+    return !ec;
+}
+
+void clsCompress::DecodeFile(const std::string& DestFile, std::vector<uint8_t>& ByteArray) {
+    DecodeWhole(ByteArray, "clsCompress.DecodeFile()");
+    WriteNewFile(DestFile, ByteArray, "clsCompress.DecodeFile()");
+}
+
+void clsCompress::ExtractFile(const std::string& DestFile, const std::vector<uint8_t>& ByteArray) {
+    WriteNewFile(DestFile, ByteArray, "clsCompress.ExtractFile()");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Encoding
+
+void clsCompress::EncodeByte(std::vector<uint8_t>& ByteArray, int32_t ByteLen) {
+    CheckByteLen(ByteArray, ByteLen, kEncodeSource);
+    if (ByteLen == 0) {
+        ByteArray.assign(kHuffmanTag.begin(), kHuffmanTag.end());
+        return;
+    }
+    const uint8_t* in = ByteArray.data();
+    const Histogram counts = CountValues(in, ByteLen);
+    NodePool nodes;
+    const int32_t leaves = BuildTree(counts, nodes);
+    CodeTable codes;
+    BitSequence working;
+    working.Bits.assign(256, 0);
+    AssignCodes(nodes, static_cast<int16_t>(2 * leaves - 2), working, codes);
+
+    StreamHeader header;
+    header.length = ByteLen;
+    int64_t dataBits = 0;
+    int64_t codeBits = 0;
+    for (int value = 0; value < 256; ++value) {
+        const uint8_t length = codes[value].BitCount;
+        header.codeLengths[value] = length;
+        header.valueCount = static_cast<int16_t>(header.valueCount + (length != 0 ? 1 : 0));
+        dataBits += int64_t{counts[value]} * length;
+        codeBits += length;
+    }
+    if (dataBits > INT32_MAX) {
+        throw Error(errnum::kOverflow, kEncodeSource, "Overflow");
+    }
+    // Only the data bits count: the stored form as soon as they would take more room than the
+    // data itself, or none at all (one value repeated).
+    const int64_t dataBytes = (dataBits + 7) / 8;
+    if (dataBytes > ByteLen || dataBytes == 0) {
+        std::vector<uint8_t> stored = StoredStream(in, ByteLen);
+        ByteArray.swap(stored);
+        return;
+    }
+    header.checksum = XorOf(in, static_cast<size_t>(ByteLen));
+
+    const size_t total = StreamHeader::kSize + 2 * static_cast<size_t>(header.valueCount) +
+                         static_cast<size_t>((codeBits + 7) / 8) + static_cast<size_t>(dataBytes);
+    std::vector<uint8_t> out(total + 8);  // slack for the word-wise bit writers
+    const size_t headerSize = header.Write(out.data());
+    WritePayload(codes, in, ByteLen, out.data() + headerSize);
     out.resize(total);
     ByteArray.swap(out);
 }

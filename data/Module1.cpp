@@ -1,29 +1,28 @@
 #include "data/Module1.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <cstdlib>
 #include <string_view>
 #include <vector>
 
 #include "base/Error.h"
 #include "base/Files.h"
-#include "base/Numbers.h"
 #include "codec/clsCompress.h"
+#include "data/ArchiveFormat.h"
 
 namespace pagora {
 namespace {
 
 constexpr const char* kExtractSource = "Module1.ExtractArchiveMember()";
-constexpr int64_t kTrailerSize = 10;
-constexpr int64_t kDirectoryBufferSize = 5000;
 
 std::string g_workingFolder;
+// Whether g_workingFolder is a fresh folder made for this run, which ReleaseWorkingFolder removes.
+bool g_madeForThisRun = false;
 
 std::string WithSlash(std::string path) {
     if (path.empty() || path.back() != '/') {
@@ -62,27 +61,32 @@ bool IsPrivateFolder(const std::string& path, bool justMade) {
     return (st.st_mode & 0777) == 0700;
 }
 
+struct Folder {
+    std::string path;  // ends with "/"
+    bool madeForThisRun = false;
+};
+
 // The private folder `name` inside `parent`, made when missing; when something unfit already
-// holds that name, a fresh folder "<name>-XXXXXX" beside it. Ends with "/".
-std::optional<std::string> PrivateFolderIn(const std::string& parent, const std::string& name) {
+// holds that name, a fresh folder "<name>-XXXXXX" beside it, made for this run alone.
+std::optional<Folder> PrivateFolderIn(const std::string& parent, const std::string& name) {
     const std::string path = WithSlash(WithoutSlash(parent)) + name;
     if (::mkdir(path.c_str(), 0700) == 0) {
         if (IsPrivateFolder(path, true)) {
-            return path + "/";
+            return Folder{path + "/"};
         }
     } else if (errno == EEXIST && IsPrivateFolder(path, false)) {
-        return path + "/";
+        return Folder{path + "/"};
     }
     std::string pattern = path + "-XXXXXX";
     if (::mkdtemp(pattern.data()) != nullptr && IsPrivateFolder(pattern, true)) {
-        return pattern + "/";
+        return Folder{pattern + "/", true};
     }
     return std::nullopt;
 }
 
-std::string ChooseWorkingFolder(const std::string& executableFolder,
-                                const TempEnvironment& environment) {
-    const std::string fallback = WithSlash(executableFolder);
+Folder ChooseWorkingFolder(const std::string& executableFolder,
+                           const TempEnvironment& environment) {
+    const Folder fallback{WithSlash(executableFolder)};
     if (environment.xdgRuntimeDir && !environment.xdgRuntimeDir->empty() &&
         environment.xdgRuntimeDir->front() == '/' &&
         IsPrivateFolder(WithoutSlash(*environment.xdgRuntimeDir), false)) {
@@ -98,99 +102,6 @@ std::string ChooseWorkingFolder(const std::string& executableFolder,
         return *folder;
     }
     return fallback;
-}
-
-// Archive text quoted for a message: printable characters only, and not too many of them.
-std::string Quote(std::string_view text) {
-    constexpr size_t kMax = 40;
-    std::string out = "\"";
-    for (size_t k = 0; k < text.size() && k < kMax; ++k) {
-        const unsigned char c = static_cast<unsigned char>(text[k]);
-        out += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
-    }
-    if (text.size() > kMax) {
-        out += "...";
-    }
-    return out + "\"";
-}
-
-[[noreturn]] void Damaged(int32_t number, const std::string& archive, const std::string& what) {
-    throw Error(number, kExtractSource, "The archive " + archive + " is damaged: " + what);
-}
-
-// One opening of an archive for reading.
-class ArchiveReader {
-  public:
-    explicit ArchiveReader(const std::string& path)
-        : path_(path), fd_(OpenFile(path, O_RDONLY | O_NONBLOCK, kExtractSource)) {
-        struct stat st {};
-        if (::fstat(fd_.get(), &st) != 0) {
-            throw FileError(errno, kExtractSource, path);
-        }
-        if (!S_ISREG(st.st_mode)) {
-            throw Error(errnum::kPathFileAccessError, kExtractSource,
-                        "Path/File access error: " + path + " is not a file");
-        }
-        length_ = st.st_size;
-    }
-
-    int64_t Length() const { return length_; }
-
-    // Up to `count` bytes at `offset`; fewer when the file ends first.
-    std::string Read(int64_t offset, int64_t count) const {
-        const std::vector<uint8_t> bytes =
-            ReadAt(fd_.get(), offset, static_cast<size_t>(count), kExtractSource, path_);
-        return std::string(bytes.begin(), bytes.end());
-    }
-
-  private:
-    std::string path_;
-    UniqueFd fd_;
-    int64_t length_ = 0;
-};
-
-// The directory length at the start of the trailer, after optional blanks.
-int64_t TrailerNumber(const std::string& trailer, const std::string& archive) {
-    size_t k = 0;
-    while (k < trailer.size() && (trailer[k] == ' ' || trailer[k] == '\t')) {
-        ++k;
-    }
-    const size_t first = k;
-    int64_t value = 0;
-    for (; k < trailer.size() && trailer[k] >= '0' && trailer[k] <= '9'; ++k) {
-        value = value * 10 + (trailer[k] - '0');  // at most ten digits: no overflow
-    }
-    if (k == first) {
-        Damaged(errnum::kTypeMismatch, archive,
-                "its last 10 bytes " + Quote(trailer) + " hold no directory length");
-    }
-    return value;
-}
-
-// A decimal field of the directory, converted as the reader converts numbers.
-int64_t FieldNumber(std::string_view field, const std::string& archive, const std::string& what) {
-    int32_t value = 0;
-    try {
-        value = TextToLong(field, kExtractSource);
-    } catch (const Error& e) {
-        Damaged(e.Number(), archive, what + " " + Quote(field) + " is not a whole number");
-    }
-    if (value < 0) {
-        Damaged(errnum::kInvalidArgument, archive, what + " " + Quote(field) + " is negative");
-    }
-    return value;
-}
-
-std::string AsciiUpper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
-        return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    });
-    return text;
-}
-
-bool IsPlainFileName(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." &&
-           name.find_first_of(std::string_view("/\0", 2)) == std::string::npos;
 }
 
 }  // namespace
@@ -213,11 +124,38 @@ void SetWorkingFolder(const std::string& executableFolder) {
 }
 
 void SetWorkingFolder(const std::string& executableFolder, const TempEnvironment& environment) {
-    g_workingFolder = ChooseWorkingFolder(executableFolder, environment);
+    const Folder folder = ChooseWorkingFolder(executableFolder, environment);
+    g_workingFolder = folder.path;
+    g_madeForThisRun = folder.madeForThisRun;
 }
 
 void UseWorkingFolder(const std::string& folder) {
     g_workingFolder = WithSlash(folder.empty() ? "." : folder);
+    g_madeForThisRun = false;
+}
+
+void ReleaseWorkingFolder() {
+    if (!g_madeForThisRun) {
+        return;
+    }
+    const std::string folder = WithoutSlash(g_workingFolder);
+    g_workingFolder.clear();
+    g_madeForThisRun = false;
+    // Everything in it is this run's; a folder inside, which the reader never makes, keeps it.
+    UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    DIR* entries = fd.valid() ? ::fdopendir(fd.get()) : nullptr;
+    if (entries == nullptr) {
+        return;
+    }
+    fd.Release();
+    while (const dirent* entry = ::readdir(entries)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            ::unlinkat(::dirfd(entries), entry->d_name, 0);
+        }
+    }
+    ::closedir(entries);
+    ::rmdir(folder.c_str());
 }
 
 std::string ExtractArchiveMember(const std::string& strArchivePath,
@@ -227,112 +165,48 @@ std::string ExtractArchiveMember(const std::string& strArchivePath,
                     "Path not found: the working folder has not been set");
     }
     // Members are extracted under their plain name; anything else would land outside the
-    // working folder.
-    if (!IsPlainFileName(strMemberName)) {
-        throw Error(
-            errnum::kBadFileName, kExtractSource,
-            "Bad file name or number: " + Quote(strMemberName) + " is not a plain member name");
+    // working folder, and no such name can be listed.
+    if (const auto fault = MemberNameFault(strMemberName)) {
+        throw Error(errnum::kBadFileName, kExtractSource,
+                    "Bad file name or number: the member name \"" + Escaped(strMemberName) + "\" " +
+                        *fault);
     }
-    const std::string& archive = strArchivePath;
-
-    // Trailer and directory, from the end of the file backward.
-    std::string buffer;
-    {
-        ArchiveReader reader(archive);
-        const int64_t length = reader.Length();
-        if (length < kTrailerSize) {
-            Damaged(errnum::kBadRecordNumber, archive,
-                    "it is " + std::to_string(length) + " bytes long, shorter than its trailer");
-        }
-        const int64_t directoryLength =
-            TrailerNumber(reader.Read(length - kTrailerSize, kTrailerSize), archive);
-        if (directoryLength > length - kTrailerSize) {
-            Damaged(errnum::kBadRecordNumber, archive,
-                    "its trailer gives a directory of " + std::to_string(directoryLength) +
-                        " bytes, which would start before the start of the file");
-        }
-        buffer = reader.Read(length - kTrailerSize - directoryLength, kDirectoryBufferSize);
-    }
-
-    size_t pos = buffer.find(':');
-    if (pos == std::string::npos) {
-        Damaged(errnum::kInvalidArgument, archive,
-                "its directory does not start with a member count followed by \":\"");
-    }
-    const int64_t count =
-        FieldNumber(std::string_view(buffer).substr(0, pos), archive, "the member count");
-    ++pos;
-
-    if (AsciiUpper(buffer).find(":" + AsciiUpper(strMemberName) + ":") == std::string::npos) {
-        return "filenotfound";
-    }
-
-    int64_t field = 0;  // fields taken so far after the count, for messages
-    auto nextField = [&](const char* list) {
-        const size_t colon = buffer.find(':', pos);
-        ++field;
-        if (colon == std::string::npos) {
-            Damaged(errnum::kInvalidArgument, archive,
-                    std::string("its directory ends inside the ") + list + " (field " +
-                        std::to_string(field) + " after the count of " + std::to_string(count) +
-                        " lacks its \":\")");
-        }
-        std::string_view text = std::string_view(buffer).substr(pos, colon - pos);
-        pos = colon + 1;
-        return text;
+    // Every failure names the member; those of the archive name the archive too.
+    const std::string member = "Cannot extract member \"" + Escaped(strMemberName) + "\"";
+    auto fail = [&](const Error& e, const std::string& context) {
+        return Error(e.Number(), kExtractSource, member + context + ": " + e.Description());
     };
-
-    int64_t index = 0;
-    for (int64_t k = 1; k <= count; ++k) {
-        std::string_view name = nextField("name list");
-        if (index == 0 && name == strMemberName) {
-            index = k;
+    ArchiveDirectory directory;
+    std::vector<uint8_t> bytes;
+    const ArchiveEntry* entry = nullptr;
+    try {
+        directory = ReadArchiveDirectory(strArchivePath, DirectoryReading::kReader, kExtractSource);
+        // The membership test in upper case and the walk through the names in their exact
+        // case find the first name that equals the request exactly; one that differs only in
+        // letter case is not found.
+        entry = directory.Find(strMemberName);
+        if (entry == nullptr) {
+            return "filenotfound";
         }
-    }
-    if (index == 0) {
-        return "filenotfound";  // listed only under another letter case
-    }
-    for (int64_t k = 1; k <= count; ++k) {
-        nextField("second list");
-    }
-    int64_t offset = 0;
-    int64_t size = 0;
-    for (int64_t k = 1; k <= index; ++k) {
-        size = FieldNumber(nextField("size list"), archive,
-                           "the stored size of member " + std::to_string(k));
-        if (k < index) {
-            offset += size;
-        }
+        bytes = ReadStoredStream(strArchivePath, *entry, kExtractSource);
+    } catch (const Error& e) {
+        throw fail(e, "");
     }
 
-    std::vector<uint8_t> stream;
-    {
-        ArchiveReader reader(archive);
-        if (offset + size > reader.Length()) {
-            Damaged(errnum::kBadRecordNumber, archive,
-                    "member " + Quote(strMemberName) + " would lie at bytes " +
-                        std::to_string(offset) + " to " + std::to_string(offset + size) +
-                        ", past the end of the file (" + std::to_string(reader.Length()) +
-                        " bytes)");
-        }
-        const std::string bytes = reader.Read(offset, size);
-        if (static_cast<int64_t>(bytes.size()) != size) {
-            Damaged(errnum::kBadRecordNumber, archive,
-                    "it ended while member " + Quote(strMemberName) + " was read");
-        }
-        stream.assign(bytes.begin(), bytes.end());
-    }
-
-    const std::string destination = g_workingFolder + strMemberName;
+    // Decoded in memory first, so that nothing but a whole, sound member becomes a file.
+    const std::string ofArchive = " of the archive " + strArchivePath;
     clsCompress codec;
-    codec.DecodeFile(destination, stream);
-    if (codec.ChecksumError()) {
-        ::unlink(destination.c_str());
-        throw Error(errnum::kComponentError, kExtractSource,
-                    "Member " + Quote(strMemberName) + " of the archive " + archive +
-                        " is corrupted (checksum did not match expected value); it was not "
-                        "extracted");
+    DecodeReport report;
+    try {
+        report = codec.DecodeStream(bytes);
+    } catch (const Error& e) {
+        throw fail(e, ofArchive);
     }
+    if (const char* flaw = report.Flaw()) {
+        throw Error(errnum::kComponentError, kExtractSource,
+                    member + ofArchive + ": it is corrupted (" + flaw + ")");
+    }
+    codec.ExtractFile(g_workingFolder + strMemberName, bytes);
     return "";
 }
 

@@ -34,6 +34,12 @@ struct TempEnvironment {
 // Never fails: when nothing else works, the executable's folder serves.
 void SetWorkingFolder(const std::string& executableFolder, const TempEnvironment& environment);
 
+// When the working folder is the fresh folder that SetWorkingFolder made for this run (the
+// fixed one being unfit), removes it with the files in it and leaves no working folder set;
+// otherwise does nothing. Errors are ignored. The reader calls it last at shut-down, and after a
+// failed start.
+void ReleaseWorkingFolder();
+
 // Makes `folder` the working folder as it is (a "/" is added when missing), for tools that
 // extract into a folder of the user's choice.
 void UseWorkingFolder(const std::string& folder);
@@ -41,10 +47,12 @@ void UseWorkingFolder(const std::string& folder);
 // Extracts member `strMemberName` of the archive `strArchivePath` as the file
 // WorkingFolder() + strMemberName, replacing any file of that name. Returns "filenotfound"
 // (and writes nothing) when the archive does not list the member, else empty text.
-// Throws pagora::Error on a missing or malformed archive (the description names the archive),
-// an undecodable member, a member whose checksum does not match (the file is removed then), a
-// name that is not a plain file name, and when no working folder has been set. Nothing of the
-// archive is read outside the file or kept between calls.
+// Throws pagora::Error, writing nothing, when no working folder has been set, for a name that
+// is no member name (data/ArchiveFormat.h), for a missing archive, for a directory that does not
+// hold together (the description names the archive), and for a member that is not a sound HE3
+// stream: not one at all, cut short, or failing its checksum (the description names the
+// archive and the member). Nothing of the archive is read outside the file or kept between
+// calls.
 std::string ExtractArchiveMember(const std::string& strArchivePath,
                                  const std::string& strMemberName);
 

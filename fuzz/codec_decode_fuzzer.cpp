@@ -1,5 +1,6 @@
 // Decodes arbitrary bytes as an HE3 stream and requires the table-driven decoder to agree with
-// the plain bit-by-bit tree walk: same bytes, same failure, same checksum condition.
+// the plain bit-by-bit tree walk: same bytes, same failure, same checksum condition; and
+// DecodeStream to refuse exactly the Huffman-form streams from which the walk decodes nothing.
 
 #include <cstdio>
 #include <cstdlib>
@@ -50,6 +51,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (codec.ChecksumError().has_value() != expected.checksumMismatch) {
         Mismatch("checksum condition", size);
+    }
+    if (identificationError || tooShort) {
+        return 0;
+    }
+    const bool emptyData = expected.huffmanForm && size == 4;
+    const bool nothing = expected.huffmanForm && expected.produced == 0 && !emptyData;
+    std::vector<uint8_t> whole = stream;
+    try {
+        const pagora::DecodeReport report = codec.DecodeStream(whole);
+        if (nothing || whole != (emptyData ? std::vector<uint8_t>{} : expected.bytes) ||
+            report.complete != (!expected.huffmanForm || emptyData || expected.complete) ||
+            report.endsWithData != (!expected.huffmanForm || emptyData || expected.endsWithData)) {
+            Mismatch("DecodeStream took what the walk did not decode", size);
+        }
+    } catch (const pagora::Error&) {
+        if (!nothing || whole != stream) {
+            Mismatch("DecodeStream refused a stream that decodes", size);
+        }
     }
     return 0;
 }

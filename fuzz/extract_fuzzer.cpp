@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "data/ArchiveFormat.h"
 #include "data/Module1.h"
 
 namespace {
@@ -88,10 +89,9 @@ std::vector<std::string> NamesFromDirectory(const uint8_t* data, size_t size) {
     return names;
 }
 
-// Names that would reach outside the working folder, which the extractor must refuse.
+// Names that no member can have, which the extractor must refuse.
 bool RefusedName(const std::string& name) {
-    return name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos ||
-           name.find('\0') != std::string::npos;
+    return pagora::MemberNameFault(name).has_value();
 }
 
 }  // namespace
@@ -121,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
         } catch (const pagora::Error& e) {
             if (refused && e.Number() != pagora::errnum::kBadFileName) {
-                Fault("a name that is no plain file name was not refused first", name);
+                Fault("a name that no member can have was not refused first", name);
             }
         }
         if (!refused) {

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "base/UniqueFd.h"
+
 namespace pagora {
 
 // Facts about this process that start-up and shut-down depend on.
@@ -16,7 +18,8 @@ class ProcessFacts {
     // The arguments left after Qt's own options, joined by single spaces; empty when none.
     virtual QString CommandLineText() const = 0;
     // Starts tracking instances with a lock file in `lockFolder` (the working folder, known only
-    // once start-up has fixed it). Call once, before the two questions below.
+    // once start-up has fixed it). Call once, before the two questions below. A link in the lock
+    // file's place is not followed: the instance then runs untracked.
     virtual void StartInstanceTracking(const QString& lockFolder) = 0;
     // Whether another instance of the reader was already running when this one started.
     virtual bool OtherInstanceWasRunning() const = 0;
@@ -42,7 +45,7 @@ class SystemProcessFacts : public ProcessFacts {
     QString folder_;
     QString name_;
     QString commandLine_;
-    int lockFd_ = -1;
+    UniqueFd lock_;
     bool otherWasRunning_ = false;
 };
 

@@ -59,34 +59,30 @@ SystemProcessFacts::SystemProcessFacts(const QStringList& arguments) {
 }
 
 void SystemProcessFacts::StartInstanceTracking(const QString& lockFolder) {
-    if (lockFd_ >= 0) {
+    if (lock_.valid()) {
         return;
     }
     QDir().mkpath(lockFolder);
     const QString lockPath = QDir(lockFolder).filePath(QStringLiteral("pagora.lock"));
     // Close-on-exec: a program started from here (a web browser) must not inherit the lock.
-    lockFd_ = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (lockFd_ < 0) {
+    lock_ = UniqueFd(::open(QFile::encodeName(lockPath).constData(),
+                            O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (!lock_.valid()) {
         Warn("cannot open the instance lock", lockPath);
         return;
     }
     // Exclusive only when nobody else holds the file; then shared for the rest of the run, so
     // later instances see this one and the kernel drops it when the process ends, even by a crash.
-    if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+    if (::flock(lock_.get(), LOCK_EX | LOCK_NB) != 0) {
         otherWasRunning_ = true;
     }
-    if (!TakeSharedLock(lockFd_)) {
+    if (!TakeSharedLock(lock_.get())) {
         Warn("cannot hold the instance lock", lockPath);
-        ::close(lockFd_);
-        lockFd_ = -1;
+        lock_ = UniqueFd();
     }
 }
 
-SystemProcessFacts::~SystemProcessFacts() {
-    if (lockFd_ >= 0) {
-        ::close(lockFd_);
-    }
-}
+SystemProcessFacts::~SystemProcessFacts() = default;
 
 QString SystemProcessFacts::ExecutableFolder() const {
     return folder_;
@@ -102,17 +98,17 @@ bool SystemProcessFacts::OtherInstanceWasRunning() const {
 }
 
 bool SystemProcessFacts::IsLastRunningInstance() {
-    if (lockFd_ < 0) {
+    if (!lock_.valid()) {
         // Untracked (no lock file could be held): behave as a lone instance.
         return !otherWasRunning_;
     }
-    if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) {
+    if (::flock(lock_.get(), LOCK_EX | LOCK_NB) == 0) {
         // Keep it exclusive: an instance starting now sees this one as still running.
         return true;
     }
     // A failed upgrade may have dropped the shared lock; take it back so this instance still
     // counts as running.
-    TakeSharedLock(lockFd_);
+    TakeSharedLock(lock_.get());
     return false;
 }
 

@@ -12,9 +12,9 @@
 
 #include "base/Files.h"
 #include "codec/clsCompress.h"
+#include "data/ArchiveFormat.h"
 #include "data/Module1.h"
 #include "reader/search/SearchIndex.h"
-#include "tools/ArchiveReader.h"
 #include "tools/Build.h"
 #include "tools/MushafSources.h"
 #include "tools/Verify.h"
@@ -25,6 +25,7 @@ using namespace pagora::pack;
 namespace fs = std::filesystem;
 
 constexpr int kFailure = 1;
+const char* const kSource = "pagora-pack";
 constexpr int kUsage = 2;
 
 const char* const kHelp =
@@ -145,37 +146,37 @@ int Build(const std::vector<std::string>& args) {
     return 0;
 }
 
+// What a stored stream decodes to, in words for the listing; `sound` tells whether it is all
+// there and passes its checksum.
+std::string DecodedSize(std::vector<uint8_t> stream, bool& sound) {
+    try {
+        const char* flaw = pagora::clsCompress().DecodeStream(stream).Flaw();
+        sound = flaw == nullptr;
+        return std::to_string(stream.size()) + (sound ? "" : std::string("  ") + flaw);
+    } catch (const pagora::Error& e) {
+        sound = false;
+        return "undecodable: " + e.Description();
+    }
+}
+
 int List(const std::vector<std::string>& args) {
     const Options o = Parse(args, {});
     Positional(o, 1, "one ARCHIVE");
     const std::string& path = o.positional[0];
-    const ArchiveDirectory dir = ReadArchiveDirectory(path);
-    std::printf("%s: %zu members, directory %lld bytes\n", path.c_str(), dir.entries.size(),
-                static_cast<long long>(dir.directorySize));
+    const pagora::ArchiveDirectory dir =
+        pagora::ReadArchiveDirectory(path, pagora::DirectoryReading::kStrict, kSource);
+    std::printf("%s: %zu members, directory %lld bytes\n", pagora::Escaped(path).c_str(),
+                dir.entries.size(), static_cast<long long>(dir.directorySize));
     std::printf("%-24s %10s %10s\n", "name", "stored", "decoded");
     int status = 0;
-    for (const ArchiveEntry& e : dir.entries) {
-        std::string decoded;
-        try {
-            const DecodedStream d = DecodeStream(ReadStoredStream(path, e));
-            decoded = std::to_string(d.bytes.size());
-            if (!d.checksumMatches) {
-                decoded += "  checksum mismatch";
-                status = kFailure;
-            }
-        } catch (const PackError& err) {
-            decoded = std::string("undecodable: ") + err.what();
-            status = kFailure;
-        }
-        std::printf("%-24s %10lld %10s\n", e.name.c_str(), static_cast<long long>(e.storedSize),
-                    decoded.c_str());
+    for (const pagora::ArchiveEntry& e : dir.entries) {
+        bool sound = false;
+        const std::string decoded = DecodedSize(pagora::ReadStoredStream(path, e, kSource), sound);
+        status = sound ? status : kFailure;
+        std::printf("%-24s %10lld %10s\n", pagora::Escaped(e.name).c_str(),
+                    static_cast<long long>(e.size), decoded.c_str());
     }
     return status;
-}
-
-bool PlainFileName(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-           name.find('\0') == std::string::npos;
 }
 
 int Extract(const std::vector<std::string>& args) {
@@ -186,8 +187,9 @@ int Extract(const std::vector<std::string>& args) {
     const std::string& archive = o.positional[0];
     const std::string to = o.to.empty() ? "." : o.to;
     for (size_t k = 1; k < o.positional.size(); ++k) {
-        if (!PlainFileName(o.positional[k])) {
-            throw UsageError{"\"" + o.positional[k] + "\" is not a plain member name"};
+        if (const auto fault = pagora::MemberNameFault(o.positional[k])) {
+            throw UsageError{"the member name \"" + pagora::Escaped(o.positional[k]) + "\" " +
+                             *fault};
         }
     }
     if (!fs::is_regular_file(archive)) {
@@ -200,11 +202,17 @@ int Extract(const std::vector<std::string>& args) {
     int status = 0;
     for (size_t k = 1; k < o.positional.size(); ++k) {
         const std::string& member = o.positional[k];
-        if (pagora::ExtractArchiveMember(archive, member) == "filenotfound") {
-            std::cerr << "pagora-pack: " << archive << " has no member \"" << member << "\"\n";
+        try {
+            if (pagora::ExtractArchiveMember(archive, member) == "filenotfound") {
+                std::cerr << "pagora-pack: " << archive << " has no member \""
+                          << pagora::Escaped(member) << "\"\n";
+                status = kFailure;
+            } else {
+                std::cout << pagora::WorkingFolder() << member << "\n";
+            }
+        } catch (const pagora::Error& e) {
+            std::cerr << "pagora-pack: " << e.Description() << "\n";
             status = kFailure;
-        } else {
-            std::cout << pagora::WorkingFolder() << member << "\n";
         }
     }
     return status;
@@ -239,7 +247,7 @@ int Verify(const std::vector<std::string>& args) {
 int Code(const std::vector<std::string>& args, bool encode) {
     const Options o = Parse(args, {});
     Positional(o, 2, "IN OUT");
-    std::vector<uint8_t> bytes = pagora::ReadWholeFile(o.positional[0], "pagora-pack");
+    std::vector<uint8_t> bytes = pagora::ReadWholeFile(o.positional[0], kSource);
     if (bytes.size() > static_cast<size_t>(INT32_MAX)) {
         throw PackError(o.positional[0] + " is larger than an HE3 stream can describe (2 GiB)");
     }
@@ -250,13 +258,11 @@ int Code(const std::vector<std::string>& args, bool encode) {
         }
         codec.EncodeByte(bytes, static_cast<int32_t>(bytes.size()));
     } else {
-        const DecodedStream d = DecodeStream(std::move(bytes));
-        if (!d.checksumMatches) {
-            throw PackError(o.positional[0] + ": checksum mismatch, the stream is corrupt");
+        if (const char* flaw = codec.DecodeStream(bytes).Flaw()) {
+            throw PackError(o.positional[0] + " is a corrupt stream: " + flaw);
         }
-        bytes = d.bytes;
     }
-    pagora::WriteNewFile(o.positional[1], bytes, "pagora-pack");
+    pagora::WriteNewFile(o.positional[1], bytes, kSource);
     return 0;
 }
 

@@ -5,13 +5,14 @@
 #include <random>
 
 #include "codec/clsCompress.h"
-#include "tests/codec/CodecTestUtil.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/TreeWalkDecoder.h"
 
 namespace pagora {
 namespace {
 
 using testing::Bytes;
+using testing::CaughtError;
 using testing::Hex;
 
 // Builds a Huffman-form stream from its parts.
@@ -27,7 +28,9 @@ std::vector<uint8_t> Stream(int32_t length, int16_t count, std::vector<uint8_t> 
     return s;
 }
 
-// Decodes with the production decoder and checks it against the tree walk.
+// Decodes with the production decoder and checks it against the tree walk; DecodeStream must
+// give the walk's bytes too, or refuse where the walk decoded nothing from a Huffman-form stream
+// other than the four bytes of empty data.
 std::vector<uint8_t> DecodeChecked(const std::vector<uint8_t>& stream, bool* checksum = nullptr) {
     const testing::TreeWalkResult oracle = testing::TreeWalkDecode(stream);
     clsCompress codec;
@@ -41,9 +44,26 @@ std::vector<uint8_t> DecodeChecked(const std::vector<uint8_t>& stream, bool* che
     }
     EXPECT_FALSE(oracle.identificationError || oracle.tooShort);
     EXPECT_EQ(out, oracle.bytes);
-    EXPECT_EQ(codec.ChecksumError().has_value(), oracle.checksumMismatch);
+    const bool mismatch = codec.ChecksumError().has_value();
+    EXPECT_EQ(mismatch, oracle.checksumMismatch);
     if (checksum) {
-        *checksum = codec.ChecksumError().has_value();
+        *checksum = mismatch;
+    }
+
+    std::vector<uint8_t> whole = stream;
+    const bool emptyData = oracle.huffmanForm && stream.size() == 4;
+    if (oracle.huffmanForm && oracle.produced == 0 && !emptyData) {
+        const Error e = CaughtError([&] { codec.DecodeStream(whole); });
+        EXPECT_EQ(e.Number(), errnum::kComponentError);
+        EXPECT_EQ(e.Description().rfind("The data is not an HE3 stream: ", 0), 0u)
+            << e.Description();
+        EXPECT_EQ(whole, stream);
+    } else {
+        const DecodeReport report = codec.DecodeStream(whole);
+        EXPECT_EQ(whole, emptyData ? std::vector<uint8_t>{} : oracle.bytes);
+        EXPECT_EQ(report.complete, !oracle.huffmanForm || emptyData || oracle.complete);
+        EXPECT_EQ(report.endsWithData, !oracle.huffmanForm || emptyData || oracle.endsWithData);
+        EXPECT_EQ(report.checksumMatches, !oracle.huffmanForm || emptyData || !mismatch);
     }
     return out;
 }
@@ -112,6 +132,23 @@ TEST(CodecCorruptStreams, NodePoolExhaustionDropsTheCodesThatDoNotFit) {
         body.push_back(static_cast<uint8_t>(gen()));
     }
     DecodeChecked(Stream(1000, 256, body));
+}
+
+TEST(CodecCorruptStreams, DecodeStreamSaysWhyDataIsNoStream) {
+    const std::pair<std::vector<uint8_t>, std::string> notStreams[] = {
+        {Hex({0x4B, 0x58, 0x20, 0x0D, 0x00, 0x03, 0x00, 0x00, 0x00}), "its header is cut short"},
+        {Stream(0, 1, Hex({0x61, 0x01, 0x00, 0x00})), "its length field is 0 or below"},
+        {Stream(3, 2, Hex({0x61, 0x01, 0x62})), "its code table runs past its end"},
+        {Stream(5, 1, Hex({0x61, 0x01, 0x00, 0x01})), "its data decodes to nothing"},
+        {Bytes("Plain text is no HE3 stream."), "its code table runs past its end"},
+    };
+    for (const auto& [stream, why] : notStreams) {
+        std::vector<uint8_t> copy = stream;
+        const Error e = CaughtError([&] { clsCompress().DecodeStream(copy); });
+        EXPECT_EQ(e.Source(), "clsCompress.DecodeStream()");
+        EXPECT_EQ(e.Description(), "The data is not an HE3 stream: " + why);
+        EXPECT_EQ(copy, stream);
+    }
 }
 
 TEST(CodecCorruptStreams, RandomMutationsOfValidStreams) {

@@ -2,13 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "codec/clsCompress.h"
-#include "tests/codec/CodecTestUtil.h"
+#include "tests/support/TestFiles.h"
 
 namespace pagora {
 namespace {
 
 using testing::Bytes;
-using testing::ExpectError;
+using testing::CaughtError;
 using testing::Hex;
 
 const std::vector<uint8_t> kAbcStream =
@@ -89,16 +89,22 @@ TEST(CodecVectors, UnknownHe3TagFailsAndLeavesTheArray) {
     stream[1] = 0x45;
     stream[2] = 0x32;
     const std::vector<uint8_t> before = stream;
-    clsCompress codec;
-    ExpectError([&] { codec.DecodeByte(stream, static_cast<int32_t>(stream.size())); },
-                errnum::kComponentError, "HuffmanDecode()", kIdentificationError);
+    const Error e =
+        CaughtError([&] { clsCompress().DecodeByte(stream, static_cast<int32_t>(stream.size())); });
+    EXPECT_EQ(e.Number(), -2147221504);
+    EXPECT_EQ(e.Source(), "HuffmanDecode()");
+    EXPECT_EQ(e.Description(), kIdentificationError);
     EXPECT_EQ(stream, before);
-    EXPECT_EQ(errnum::kComponentError, -2147221504);
 }
 
 TEST(CodecVectors, TruncatedStreamGivesPartialOutputAndRecordsChecksum) {
     clsCompress codec;
     std::vector<uint8_t> truncated(kAbracadabraStream.begin(), kAbracadabraStream.end() - 1);
+    std::vector<uint8_t> whole = truncated;
+    const DecodeReport report = codec.DecodeStream(whole);
+    EXPECT_EQ(whole, Bytes("abracada"));
+    EXPECT_FALSE(report.complete || report.checksumMatches);
+    EXPECT_STREQ(report.Flaw(), "its data ends before its length");
     EXPECT_EQ(Decoded(truncated, &codec), Bytes("abracada"));
     ASSERT_TRUE(codec.ChecksumError().has_value());
     EXPECT_EQ(codec.ChecksumError()->Number(), errnum::kComponentError);
@@ -117,29 +123,48 @@ TEST(CodecVectors, WrongChecksumStillDeliversTheBytes) {
     stream[4] = 0x61;
     EXPECT_EQ(Decoded(stream, &codec), Bytes("abc"));
     EXPECT_TRUE(codec.ChecksumError().has_value());
+    const DecodeReport report = codec.DecodeStream(stream);
+    EXPECT_TRUE(report.complete && report.endsWithData);
+    EXPECT_STREQ(report.Flaw(), "checksum did not match expected value");
 }
 
-TEST(CodecVectors, BytesAfterTheDataAreIgnored) {
-    std::vector<uint8_t> stream = kAbracadabraStream;
-    stream.insert(stream.end(), {0xFF, 0x00, 0x13, 0x37});
-    clsCompress codec;
-    EXPECT_EQ(Decoded(stream, &codec), Bytes("abracadabra"));
-    EXPECT_FALSE(codec.ChecksumError().has_value());
+TEST(CodecVectors, BytesAndBitsAfterTheDataAreIgnoredButNoticed) {
+    std::vector<uint8_t> longer = kAbracadabraStream;
+    longer.insert(longer.end(), {0xFF, 0x00, 0x13, 0x37});
+    std::vector<uint8_t> padded = kAbcStream;
+    padded.back() |= 0x80;  // of the last byte only the low five bits are data
+    for (std::vector<uint8_t> stream : {longer, padded}) {
+        clsCompress codec;
+        const std::vector<uint8_t> expected = Bytes(stream == longer ? "abracadabra" : "abc");
+        EXPECT_EQ(Decoded(stream, &codec), expected);
+        EXPECT_FALSE(codec.ChecksumError().has_value());
+        const DecodeReport report = codec.DecodeStream(stream);
+        EXPECT_EQ(stream, expected);
+        EXPECT_TRUE(report.complete && report.checksumMatches && !report.endsWithData);
+        EXPECT_STREQ(report.Flaw(), "more follows its data");
+    }
+    std::vector<uint8_t> sound = kAbcStream;
+    EXPECT_EQ(clsCompress().DecodeStream(sound).Flaw(), nullptr);
 }
 
 TEST(CodecVectors, ShortOrOversizedArgumentsAreSubscriptErrors) {
     clsCompress codec;
     std::vector<uint8_t> two = Hex({0x4B, 0x58});
-    ExpectError([&] { codec.DecodeByte(two, 2); }, errnum::kSubscriptOutOfRange);
+    EXPECT_EQ(CaughtError([&] { codec.DecodeByte(two, 2); }).Number(),
+              errnum::kSubscriptOutOfRange);
+    EXPECT_EQ(CaughtError([&] { codec.DecodeStream(two); }).Number(), errnum::kSubscriptOutOfRange);
     EXPECT_EQ(two, Hex({0x4B, 0x58}));
 
     std::vector<uint8_t> stream = kAbcStream;
-    ExpectError([&] { codec.DecodeByte(stream, 20); }, errnum::kSubscriptOutOfRange);
-    ExpectError([&] { codec.DecodeByte(stream, -1); }, errnum::kSubscriptOutOfRange);
+    for (int32_t wrong : {20, -1}) {
+        EXPECT_EQ(CaughtError([&] { codec.DecodeByte(stream, wrong); }).Number(),
+                  errnum::kSubscriptOutOfRange);
+    }
     EXPECT_EQ(stream, kAbcStream);
 
     std::vector<uint8_t> data = Bytes("abc");
-    ExpectError([&] { codec.EncodeByte(data, 4); }, errnum::kSubscriptOutOfRange);
+    EXPECT_EQ(CaughtError([&] { codec.EncodeByte(data, 4); }).Number(),
+              errnum::kSubscriptOutOfRange);
     EXPECT_EQ(data, Bytes("abc"));
 }
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <functional>
 
 #include "data/Module1.h"
 #include "tests/data/DataTestUtil.h"
@@ -19,7 +20,6 @@ constexpr uid_t kOtherUser = 65534;
 class WorkingFolderChoice : public TestFolder {
   protected:
     void SetUp() override {
-        TestFolder::SetUp();
         tmp_ = dir_ / "tmp";
         fs::create_directory(tmp_);
         exe_ = (dir_ / "bin").string();
@@ -64,9 +64,9 @@ TEST_F(WorkingFolderChoice, PerUserFolderUnderTheTemporaryFolderIsMadeAndReused)
     const std::string folder = Choose();
     EXPECT_EQ(folder, fixed_ + "/");
     ExpectPrivate(folder);
-    WriteBytes(folder + "left.txt", "from an earlier run");
+    WriteText(folder + "left.txt", "from an earlier run");
     EXPECT_EQ(Choose(), folder);
-    EXPECT_EQ(ReadBytes(folder + "left.txt"), "from an earlier run");
+    EXPECT_EQ(ReadText(folder + "left.txt"), "from an earlier run");
     // A trailing separator on the temporary folder changes nothing.
     SetWorkingFolder(exe_, TempEnvironment{tmp_.string() + "/", std::nullopt});
     EXPECT_EQ(WorkingFolder(), folder);
@@ -113,9 +113,40 @@ TEST_F(WorkingFolderChoice, LinkOrFileInPlaceOfTheFolderIsNotUsed) {
     EXPECT_FALSE(fs::exists(dir_ / "dangling"));
 
     fs::remove(fixed_);
-    WriteBytes(fixed_, "a file");
+    WriteText(fixed_, "a file");
     ExpectFreshBesideFixed(Choose());
-    EXPECT_EQ(ReadBytes(fixed_), "a file");
+    EXPECT_EQ(ReadText(fixed_), "a file");
+}
+
+TEST_F(WorkingFolderChoice, OnlyAFolderMadeForThisRunIsRemovedAtTheEnd) {
+    WriteText(fixed_, "a file in the way");
+    const std::string fresh = Choose();
+    ExpectFreshBesideFixed(fresh);
+    WriteText(fresh + "top.gif", "frame image");
+    WriteText(fresh + "pagora.lock", "");
+    ReleaseWorkingFolder();
+    EXPECT_FALSE(fs::exists(fresh));
+    EXPECT_EQ(WorkingFolder(), "");
+    EXPECT_EQ(ReadText(fixed_), "a file in the way");
+
+    // The fixed folder, the executable's folder and a folder of the user's choice stay.
+    fs::remove(fixed_);
+    const std::string fixed = Choose();
+    const std::string chosen = (dir_ / "chosen").string();
+    fs::create_directory(chosen);
+    for (const auto& use :
+         std::vector<std::function<void()>>{[&] { Choose(); },
+                                            [&] {
+                                                SetWorkingFolder(exe_, {"", std::nullopt});
+                                            },
+                                            [&] { UseWorkingFolder(chosen); }}) {
+        use();
+        const std::string folder = WorkingFolder();
+        ReleaseWorkingFolder();
+        EXPECT_EQ(WorkingFolder(), folder);
+    }
+    EXPECT_TRUE(fs::is_directory(fixed));
+    EXPECT_TRUE(fs::is_directory(chosen));
 }
 
 TEST_F(WorkingFolderChoice, MissingTemporaryFolderMeansTheExecutablesFolder) {
@@ -124,7 +155,7 @@ TEST_F(WorkingFolderChoice, MissingTemporaryFolderMeansTheExecutablesFolder) {
     SetWorkingFolder(exe_, TempEnvironment{"", std::nullopt});
     EXPECT_EQ(WorkingFolder(), exe_ + "/");
     // A file where the temporary folder should be is no folder either.
-    WriteBytes(dir_ / "tmpfile", "x");
+    WriteText(dir_ / "tmpfile", "x");
     SetWorkingFolder(exe_, TempEnvironment{(dir_ / "tmpfile").string(), std::nullopt});
     EXPECT_EQ(WorkingFolder(), exe_ + "/");
 }
@@ -199,10 +230,10 @@ TEST_F(WorkingFolderChoice, MembersAreExtractedIntoTheChosenFolder) {
     fs::create_directory(exe_);
     SetWorkingFolder(exe_, TempEnvironment{(dir_ / "none").string(), std::nullopt});
     const std::string stream = EncodedStream("quranpageindex");
-    WriteBytes(dir_ / "bin" / "support.dat",
-               Container(stream, "1:index.txt:0:" + std::to_string(stream.size()) + ":"));
+    WriteText(dir_ / "bin" / "support.dat",
+              Container(stream, "1:index.txt:0:" + std::to_string(stream.size()) + ":"));
     EXPECT_EQ(ExtractArchiveMember((dir_ / "bin" / "support.dat").string(), "index.txt"), "");
-    EXPECT_EQ(ReadBytes(dir_ / "bin" / "index.txt"), "quranpageindex");
+    EXPECT_EQ(ReadText(dir_ / "bin" / "index.txt"), "quranpageindex");
 }
 
 }  // namespace

@@ -12,7 +12,8 @@
 namespace pagora::testing {
 
 // An in-memory popup-menu service that logs every call and lets the test pick the command that
-// TrackPopupMenuEx returns. Handles start at 501 so they never look like command ids.
+// TrackPopupMenuEx returns. Handles start at 501 so they never look like command ids. Left for the
+// window's suites; the menu classes are tested over the real service (AnsweringPopupMenu.h).
 class FakePopupMenu : public PopupMenu {
   public:
     struct Item {

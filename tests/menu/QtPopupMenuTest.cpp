@@ -106,47 +106,6 @@ TEST_F(QtPopupMenuTest, EscapeDismissesTheMenu) {
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }
 
-TEST_F(QtPopupMenuTest, WidgetsShowStatesPicturesAndNesting) {
-    const MenuHandle top = service->CreatePopupMenu();
-    const MenuHandle sub = service->CreatePopupMenu();
-    QImage red(16, 16, QImage::Format_RGB32);
-    red.fill(Qt::red);
-    const BitmapHandle picture = service->RegisterBitmap(red);
-    ASSERT_NE(picture, 0);
-
-    service->AppendMenu(top, MF_CHECKED, 1000, "Checked");
-    service->AppendMenu(top, MF_STRING, 1001, "Default");
-    service->AppendMenu(top, MF_SEPARATOR, 1002, "");
-    service->AppendMenu(top, MF_GRAYED, 1003, "Grayed");
-    service->AppendMenu(sub, MF_STRING, 1004, "Inner");
-    service->AppendMenu(top, MF_STRING, 1005, "Opener");
-    EXPECT_TRUE(service->ModifyMenu(top, 1005, MF_BYCOMMAND | MF_POPUP,
-                                    static_cast<std::uintptr_t>(sub), "Opener"));
-    EXPECT_TRUE(service->SetMenuDefaultItem(top, 1001, 0));
-    EXPECT_TRUE(service->SetMenuItemBitmaps(top, 3, MF_BYPOSITION, picture, picture));
-
-    std::unique_ptr<QMenu> widget = service->BuildQMenu(top);
-    ASSERT_TRUE(widget);
-    const QList<QAction*> actions = widget->actions();
-    ASSERT_EQ(actions.size(), 5);
-    EXPECT_TRUE(actions[0]->isCheckable());
-    EXPECT_TRUE(actions[0]->isChecked());
-    EXPECT_FALSE(actions[0]->font().bold());
-    EXPECT_FALSE(actions[1]->isCheckable());
-    EXPECT_TRUE(actions[1]->font().bold());
-    EXPECT_EQ(widget->defaultAction(), actions[1]);
-    EXPECT_TRUE(actions[2]->isSeparator());
-    EXPECT_FALSE(actions[3]->isEnabled());
-    EXPECT_FALSE(actions[3]->icon().isNull());
-    EXPECT_TRUE(actions[0]->icon().isNull());
-    EXPECT_EQ(actions[3]->data().toULongLong(), 1003u);
-    ASSERT_NE(actions[4]->menu(), nullptr);
-    EXPECT_EQ(actions[4]->text(), "Opener");
-    ASSERT_EQ(actions[4]->menu()->actions().size(), 1);
-    EXPECT_EQ(actions[4]->menu()->actions()[0]->text(), "Inner");
-    EXPECT_EQ(actions[4]->menu()->actions()[0]->data().toULongLong(), 1004u);
-}
-
 TEST_F(QtPopupMenuTest, HandlesCountsAndDestruction) {
     EXPECT_EQ(service->GetMenuItemCount(0), -1);
     EXPECT_EQ(service->GetMenuItemCount(12345), -1);
@@ -192,14 +151,3 @@ TEST_F(QtPopupMenuTest, HandlesCountsAndDestruction) {
 
 }  // namespace
 }  // namespace pagora
-
-// The widgets need one application object for the whole run, made before any test and destroyed
-// before Qt's own globals go.
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

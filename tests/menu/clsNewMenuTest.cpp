@@ -1,24 +1,26 @@
+// The menu classes over the real popup-menu service, with only the user's answer simulated.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "base/Error.h"
 #include "menu/clsNewMenu.h"
-#include "tests/menu/FakePopupMenu.h"
+#include "tests/menu/AnsweringPopupMenu.h"
 
 namespace pagora {
 namespace {
 
 using namespace popupflags;
-using testing::FakePopupMenu;
+using testing::AnsweringPopupMenu;
 
 constexpr WindowHandle kOwner = 77;
 
 class MenuTest : public ::testing::Test {
   protected:
-    std::shared_ptr<FakePopupMenu> fake = std::make_shared<FakePopupMenu>();
+    std::shared_ptr<AnsweringPopupMenu> service = std::make_shared<AnsweringPopupMenu>();
 
     // Five range entries with 25, 25, 25, 25 and 14 sub-entries tagged "0".."113".
     void BuildSuraLikeMenu(clsNewMenu& menu) {
@@ -32,13 +34,19 @@ class MenuTest : public ::testing::Test {
         }
     }
 
-    MenuHandle TopMenu() const { return fake->menus.begin()->first; }
+    // The widgets that showing `handle` would bring up.
+    QList<QAction*> Shown(MenuHandle handle) {
+        shown_.push_back(service->BuildQMenu(handle));
+        return shown_.back() ? shown_.back()->actions() : QList<QAction*>{};
+    }
+
+  private:
+    std::vector<std::unique_ptr<QMenu>> shown_;
 };
 
 TEST_F(MenuTest, CommandIdsRunFrom1000InAddOrderAtEveryLevel) {
-    clsNewMenu menu(fake);
+    clsNewMenu menu(service);
     BuildSuraLikeMenu(menu);
-
     for (int k = 0; k < 5; ++k) {
         EXPECT_EQ(menu.SubMenu(k)->Id, 1000 + k);
         EXPECT_EQ(menu.SubMenu(k)->Pos, k);
@@ -52,97 +60,79 @@ TEST_F(MenuTest, CommandIdsRunFrom1000InAddOrderAtEveryLevel) {
         EXPECT_EQ(entry->Tag, std::to_string(i));
         EXPECT_EQ(entry->hWnd, entry->ParentMenu);
     }
-    EXPECT_EQ(menu.SubMenu(4)->SubMenu(13)->Id, 1118);
 
     // Every entry is registered under "id" + its command id, as the same object.
     const MenuEntryRegistry& entries = MenuEntries();
     EXPECT_EQ(entries.size(), 119u);
-    EXPECT_EQ(entries.at("id1000"), menu.SubMenu(0));
     EXPECT_EQ(entries.at("id1004"), menu.SubMenu(4));
     EXPECT_EQ(entries.at("id1005"), menu.SubMenu(0)->SubMenu(0));
     EXPECT_EQ(entries.at("id1118"), menu.SubMenu(4)->SubMenu(13));
     EXPECT_EQ(entries.count("id1119"), 0u);
 
-    // The native menus carry the same ids: five openers, their submenus the sura entries.
-    const auto& top = fake->menus.at(TopMenu()).items;
-    ASSERT_EQ(top.size(), 5u);
-    EXPECT_EQ(top[4].caption, "Sura 101 - 114");
-    EXPECT_EQ(top[4].flags, MF_POPUP);
-    const auto& last = fake->menus.at(top[4].submenu).items;
-    ASSERT_EQ(last.size(), 14u);
-    EXPECT_EQ(last[0].id, 1105u);
-    EXPECT_EQ(last[13].id, 1118u);
-    EXPECT_EQ(last[13].caption, "name113");
+    // The shown menu carries the same ids: five openers, their submenus the sura entries.
+    const QList<QAction*> top = Shown(menu.SubMenu(0)->ParentMenu);
+    ASSERT_EQ(top.size(), 5);
+    EXPECT_EQ(top[4]->text(), "Sura 101 - 114");
+    ASSERT_NE(top[4]->menu(), nullptr);
+    const QList<QAction*> last = top[4]->menu()->actions();
+    ASSERT_EQ(last.size(), 14);
+    EXPECT_EQ(last[0]->data().toInt(), 1105);
+    EXPECT_EQ(last[13]->data().toInt(), 1118);
+    EXPECT_EQ(last[13]->text(), "name113");
     EXPECT_EQ(menu.Count(), 5);
     EXPECT_EQ(menu.SubMenu(0)->Count(), 25);
     EXPECT_EQ(menu.SubMenu(4)->Count(), 14);
 }
 
-TEST_F(MenuTest, PopUpShowsAtCursorAndReturnsTheChosenTag) {
-    clsNewMenu menu(fake);
-    BuildSuraLikeMenu(menu);
-    const MenuHandle top = TopMenu();
-    fake->cursor = {321, 654};
-    fake->chooser = [](FakePopupMenu& f, MenuHandle shown) {
-        return f.IdAt(shown, {"Sura 1 - 25", "name0"});
-    };
-    fake->calls.clear();
-
-    EXPECT_EQ(menu.PopUp(), "0");
-
-    const std::vector<std::string> expected = {
-        "GetCursorPos()",
-        "SetForegroundWindow(77)",
-        "TrackPopupMenuEx(" + std::to_string(top) + ", 0x100, 321, 654, 77)",
-        "PostNullMessage(77)",
-        "DestroyMenu(" + std::to_string(top) + ")",
-    };
-    // DestroyMenu of the fake logs the submenus it takes along after the first line.
-    ASSERT_GE(fake->calls.size(), expected.size());
-    EXPECT_EQ(std::vector<std::string>(fake->calls.begin(), fake->calls.begin() + 5), expected);
-    EXPECT_TRUE(fake->menus.empty()) << "the popup and all its submenus are destroyed";
+TEST_F(MenuTest, PopUpShowsAtTheCursorReturnsTheChosenTagAndDestroysTheMenu) {
+    clsNewMenu menu(service);
+    service->cursor = {321, 654};
+    for (const auto& [path, tag] :
+         {std::pair{std::vector<QString>{"Sura 1 - 25", "name0"}, "0"},
+          std::pair{std::vector<QString>{"Sura 101 - 114", "name113"}, "113"}}) {
+        BuildSuraLikeMenu(menu);
+        const MenuHandle shown = menu.SubMenu(0)->ParentMenu;
+        const MenuHandle range = service->GetSubMenu(shown, 0);
+        service->choose = [captions = path](AnsweringPopupMenu& s, MenuHandle m) {
+            return s.IdAt(m, captions);
+        };
+        service->calls.clear();
+        EXPECT_EQ(menu.PopUp(), tag);
+        EXPECT_EQ(service->calls,
+                  (std::vector<std::string>{
+                      "GetCursorPos()", "SetForegroundWindow(77)",
+                      "TrackPopupMenuEx(" + std::to_string(shown) + ", 256, 321, 654, 77)",
+                      "PostNullMessage(77)"}));
+        EXPECT_EQ(service->GetMenuItemCount(shown), -1);
+        EXPECT_EQ(service->GetMenuItemCount(range), -1) << "submenus go with the menu";
+    }
 }
 
-TEST_F(MenuTest, ChoosingTheLastEntryReturnsItsTag) {
-    clsNewMenu menu(fake);
+TEST_F(MenuTest, DismissedMenuOrUnknownIdGivesMinusOneAndAnUntaggedEntryEmptyText) {
+    clsNewMenu menu(service);
     BuildSuraLikeMenu(menu);
-    fake->chooser = [](FakePopupMenu& f, MenuHandle shown) {
-        return f.IdAt(shown, {"Sura 101 - 114", "name113"});
-    };
-    EXPECT_EQ(menu.PopUp(), "113");
-}
-
-TEST_F(MenuTest, DismissedMenuGivesMinusOneAndIsDestroyedAllTheSame) {
-    clsNewMenu menu(fake);
-    BuildSuraLikeMenu(menu);
-    const MenuHandle top = TopMenu();
-
+    const MenuHandle top = menu.SubMenu(0)->ParentMenu;
     EXPECT_EQ(menu.PopUp(), "-1");
-    EXPECT_EQ(fake->CallsNamed("DestroyMenu").front(), "DestroyMenu(" + std::to_string(top) + ")");
-    EXPECT_TRUE(fake->menus.empty());
+    EXPECT_EQ(service->GetMenuItemCount(top), -1);
     EXPECT_EQ(menu.Count(), -1) << "the object's native menu is gone after PopUp";
-}
 
-TEST_F(MenuTest, EntryWithoutTagGivesEmptyTextAndUnknownIdCountsAsDismissed) {
-    clsNewMenu menu(fake);
     menu.Create(kOwner);
     menu.AddMenu("Plain");
     menu.AddMenu("Tagged", "t");
-    fake->chooser = [](FakePopupMenu&, MenuHandle) { return 1000; };
+    service->choose = [](AnsweringPopupMenu&, MenuHandle) { return 1000; };
     EXPECT_EQ(menu.PopUp(), "");
-
     menu.Create(kOwner);
     menu.AddMenu("Only");
-    fake->chooser = [](FakePopupMenu&, MenuHandle) { return 4242; };
+    service->choose = [](AnsweringPopupMenu&, MenuHandle) { return 4242; };
     EXPECT_EQ(menu.PopUp(), "-1");
 }
 
 TEST_F(MenuTest, CreateStartsAFreshMenuAndRegistry) {
-    clsNewMenu first(fake);
+    clsNewMenu first(service);
     BuildSuraLikeMenu(first);
     first.PopUp();
 
-    clsNewMenu second(fake);
+    clsNewMenu second(service);
     second.Create(kOwner);
     EXPECT_TRUE(MenuEntries().empty());
     second.AddMenu("Juz 1 - 10");
@@ -154,124 +144,124 @@ TEST_F(MenuTest, CreateStartsAFreshMenuAndRegistry) {
 }
 
 TEST_F(MenuTest, FirstSubEntryTurnsTheEntryIntoASubmenuOpenerWithItsCaption) {
-    clsNewMenu menu(fake);
+    clsNewMenu menu(service);
     menu.Create(kOwner);
-    const MenuHandle top = TopMenu();
     menu.AddMenu("Range");
     std::shared_ptr<clsMenu> range = menu.SubMenu(0);
+    const MenuHandle top = range->ParentMenu;
     EXPECT_EQ(range->Count(), -1) << "no submenu yet";
-    EXPECT_EQ(range->ParentMenu, top);
+    EXPECT_EQ(service->GetSubMenu(top, 0), 0);
 
-    fake->calls.clear();
     range->AddMenu("one", "a");
-    const MenuHandle sub = fake->menus.at(top).items[0].submenu;
+    const MenuHandle sub = service->GetSubMenu(top, 0);
     ASSERT_NE(sub, 0);
-    EXPECT_EQ(fake->CallsNamed("CreatePopupMenu").size(), 1u);
-    EXPECT_EQ(
-        fake->CallsNamed("AppendMenu"),
-        std::vector<std::string>{"AppendMenu(" + std::to_string(sub) + ", 0x0, 1001, \"one\")"});
-    EXPECT_EQ(fake->CallsNamed("ModifyMenu"),
-              std::vector<std::string>{"ModifyMenu(" + std::to_string(top) + ", 1000, 0x10, " +
-                                       std::to_string(sub) + ", \"Range\")"});
-    EXPECT_EQ(fake->menus.at(top).items[0].caption, "Range");
     EXPECT_EQ(range->Count(), 1);
-
-    // Later entries go into the same submenu, found through the opener's position.
-    fake->calls.clear();
+    // Later entries go into the same submenu.
     range->AddMenu("two", "b");
     range->AddMenu("", "", true);
-    EXPECT_TRUE(fake->CallsNamed("CreatePopupMenu").empty());
-    EXPECT_TRUE(fake->CallsNamed("ModifyMenu").empty());
-    EXPECT_EQ(fake->CallsNamed("GetSubMenu").front(), "GetSubMenu(" + std::to_string(top) + ", 0)");
-    EXPECT_EQ(
-        fake->CallsNamed("AppendMenu"),
-        (std::vector<std::string>{"AppendMenu(" + std::to_string(sub) + ", 0x0, 1002, \"two\")",
-                                  "AppendMenu(" + std::to_string(sub) + ", 0x800, 1003, \"\")"}));
+    EXPECT_EQ(service->GetSubMenu(top, 0), sub);
     EXPECT_EQ(range->Count(), 3);
     EXPECT_EQ(range->SubMenu(1)->Caption, "two");
     EXPECT_EQ(range->SubMenu(1)->ParentMenu, sub);
     EXPECT_EQ(range->SubMenu(2)->Pos, 2);
+
+    const QList<QAction*> shown = Shown(top);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0]->text(), "Range");
+    ASSERT_NE(shown[0]->menu(), nullptr);
+    const QList<QAction*> items = shown[0]->menu()->actions();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[0]->text(), "one");
+    EXPECT_EQ(items[0]->data().toInt(), 1001);
+    EXPECT_EQ(items[1]->data().toInt(), 1002);
+    EXPECT_TRUE(items[2]->isSeparator());
 }
 
 TEST_F(MenuTest, CheckedDefaultAndSeparatorFlagsOfTopLevelEntries) {
-    clsNewMenu menu(fake);
+    clsNewMenu menu(service);
     menu.Create(kOwner);
-    const MenuHandle top = TopMenu();
-    const std::string h = std::to_string(top);
-    fake->calls.clear();
-
     menu.AddMenu("checked", "", false, true, 0);
     menu.AddMenu("unchecked ignores flags", "", false, false, MF_GRAYED | MF_DISABLED);
     menu.AddMenu("checked and grayed", "", false, true, MF_GRAYED);
     menu.AddMenu("ignored caption", "", true, true, MF_GRAYED, false);
     menu.AddMenu("default", "", false, false, 0, true);
-
-    EXPECT_EQ(fake->calls, (std::vector<std::string>{
-                               "AppendMenu(" + h + ", 0x8, 1000, \"checked\")",
-                               "AppendMenu(" + h + ", 0x0, 1001, \"unchecked ignores flags\")",
-                               "AppendMenu(" + h + ", 0x9, 1002, \"checked and grayed\")",
-                               "AppendMenu(" + h + ", 0x800, 1003, \"\")",
-                               "AppendMenu(" + h + ", 0x0, 1004, \"default\")",
-                               "SetMenuDefaultItem(" + h + ", 1004, 0)",
-                           }));
     EXPECT_EQ(menu.SubMenu(3)->Caption, "ignored caption");
     EXPECT_EQ(menu.Count(), 5);
+
+    const QList<QAction*> shown = Shown(menu.SubMenu(0)->ParentMenu);
+    ASSERT_EQ(shown.size(), 5);
+    EXPECT_TRUE(shown[0]->isChecked() && shown[0]->isEnabled());
+    EXPECT_TRUE(!shown[1]->isCheckable() && shown[1]->isEnabled());
+    EXPECT_TRUE(shown[2]->isChecked() && !shown[2]->isEnabled());
+    EXPECT_TRUE(shown[3]->isSeparator());
+    EXPECT_TRUE(shown[4]->font().bold());
+    EXPECT_EQ(qobject_cast<QMenu*>(shown[4]->parent())->defaultAction(), shown[4]);
+    EXPECT_FALSE(shown[0]->font().bold());
 }
 
 TEST_F(MenuTest, SubMenuOutsideTheEntriesIsSubscriptOutOfRange) {
-    clsNewMenu menu(fake);
+    clsNewMenu menu(service);
     menu.Create(kOwner);
-    auto expectError9 = [](auto&& call) {
+    auto errorNumber = [](auto&& call) {
         try {
             call();
-            ADD_FAILURE() << "no error raised";
         } catch (const Error& e) {
-            EXPECT_EQ(e.Number(), 9);
+            return e.Number();
         }
+        return 0;
     };
-    expectError9([&] { menu.SubMenu(0); });
+    EXPECT_EQ(errorNumber([&] { menu.SubMenu(0); }), 9);
     menu.AddMenu("a");
-    EXPECT_NO_THROW(menu.SubMenu(0));
-    expectError9([&] { menu.SubMenu(1); });
-    expectError9([&] { menu.SubMenu(-1); });
+    EXPECT_EQ(errorNumber([&] { menu.SubMenu(1); }), 9);
+    EXPECT_EQ(errorNumber([&] { menu.SubMenu(-1); }), 9);
     std::shared_ptr<clsMenu> entry = menu.SubMenu(0);
-    expectError9([&] { entry->SubMenu(0); });
+    EXPECT_EQ(errorNumber([&] { entry->SubMenu(0); }), 9);
     entry->AddMenu("b");
     EXPECT_EQ(entry->SubMenu(0)->Caption, "b");
-    expectError9([&] { entry->SubMenu(1); });
+    EXPECT_EQ(errorNumber([&] { entry->SubMenu(1); }), 9);
 }
 
-TEST_F(MenuTest, PicturesGoToTheItemByPositionForBothStates) {
-    clsNewMenu menu(fake);
+TEST_F(MenuTest, PicturesGoToTheItemByPosition) {
+    clsNewMenu menu(service);
     menu.Create(kOwner);
-    const MenuHandle top = TopMenu();
     menu.AddMenu("a");
     menu.AddMenu("b");
     menu.SubMenu(1)->AddMenu("c");
     menu.SubMenu(1)->AddMenu("d");
-    fake->calls.clear();
+    QImage red(16, 16, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    menu.AddPicture(service->RegisterBitmap(red), 1);
+    menu.SubMenu(1)->SubMenu(1)->AddPicture(service->RegisterBitmap(red));
 
-    menu.AddPicture(31, 1);
-    menu.SubMenu(1)->SubMenu(1)->AddPicture(32);
-
-    const MenuHandle sub = fake->menus.at(top).items[1].submenu;
-    EXPECT_EQ(fake->calls, (std::vector<std::string>{
-                               "SetMenuItemBitmaps(" + std::to_string(top) + ", 1, 0x400, 31, 31)",
-                               "SetMenuItemBitmaps(" + std::to_string(sub) + ", 1, 0x400, 32, 32)",
-                           }));
-    EXPECT_EQ(fake->menus.at(sub).items[1].checked, 32);
+    const QList<QAction*> top = Shown(menu.SubMenu(0)->ParentMenu);
+    ASSERT_EQ(top.size(), 2);
+    EXPECT_TRUE(top[0]->icon().isNull());
+    EXPECT_FALSE(top[1]->icon().isNull());
+    const QList<QAction*> sub = top[1]->menu()->actions();
+    ASSERT_EQ(sub.size(), 2);
+    EXPECT_TRUE(sub[0]->icon().isNull());
+    EXPECT_FALSE(sub[1]->icon().availableSizes(QIcon::Normal, QIcon::On).isEmpty());
+    EXPECT_FALSE(sub[1]->icon().availableSizes(QIcon::Normal, QIcon::Off).isEmpty());
 }
 
 TEST_F(MenuTest, AMenuDroppedUnshownOrRecreatedReleasesItsNativeMenu) {
+    MenuHandle first = 0;
+    MenuHandle second = 0;
     {
-        clsNewMenu menu(fake);
+        clsNewMenu menu(service);
         menu.Create(kOwner);
         menu.AddMenu("a");
         menu.SubMenu(0)->AddMenu("b");
+        first = menu.SubMenu(0)->ParentMenu;
+        const MenuHandle sub = service->GetSubMenu(first, 0);
         menu.Create(kOwner);
-        EXPECT_EQ(fake->menus.size(), 1u) << "the first menu and its submenu are gone";
+        menu.AddMenu("c");
+        second = menu.SubMenu(0)->ParentMenu;
+        EXPECT_EQ(service->GetMenuItemCount(first), -1);
+        EXPECT_EQ(service->GetMenuItemCount(sub), -1);
+        EXPECT_EQ(service->GetMenuItemCount(second), 1);
     }
-    EXPECT_TRUE(fake->menus.empty());
+    EXPECT_EQ(service->GetMenuItemCount(second), -1);
 }
 
 }  // namespace

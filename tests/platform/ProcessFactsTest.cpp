@@ -180,6 +180,16 @@ TEST_F(InstanceTracking, UnusableLockFolderRunsAsALoneInstance) {
     EXPECT_TRUE(facts.IsLastRunningInstance());
 }
 
+TEST_F(InstanceTracking, LinkInPlaceOfTheLockFileIsNotFollowed) {
+    ASSERT_TRUE(QDir().mkpath(Folder()));
+    const QString target = temp_.path() + QStringLiteral("/elsewhere");
+    ASSERT_TRUE(QFile::link(target, Folder() + QStringLiteral("/pagora.lock")));
+    SystemProcessFacts facts(QCoreApplication::arguments());
+    facts.StartInstanceTracking(Folder());
+    EXPECT_FALSE(QFileInfo::exists(target));
+    EXPECT_TRUE(facts.IsLastRunningInstance());
+}
+
 TEST(ProcessFacts, ExecutableFolderAndNameResolveSymbolicLinks) {
     QTemporaryDir temp;
     ASSERT_TRUE(temp.isValid());

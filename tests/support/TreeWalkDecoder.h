@@ -15,6 +15,10 @@ struct TreeWalkResult {
     bool tooShort = false;
     std::vector<uint8_t> bytes;  // the array after the call
     bool checksumMismatch = false;
+    bool huffmanForm = false;
+    size_t produced = 0;        // bytes decoded from a Huffman-form stream
+    bool complete = false;      // as many as its length field says
+    bool endsWithData = false;  // the last code ends in the last byte, whose other bits are 0
 };
 
 inline TreeWalkResult TreeWalkDecode(const std::vector<uint8_t>& s) {
@@ -35,6 +39,7 @@ inline TreeWalkResult TreeWalkDecode(const std::vector<uint8_t>& s) {
             return r;
         }
     }
+    r.huffmanForm = true;
     if (n < 9) {
         return r;
     }
@@ -92,6 +97,7 @@ inline TreeWalkResult TreeWalkDecode(const std::vector<uint8_t>& s) {
     const int64_t dataStart = (bit + 7) / 8;
     std::vector<uint8_t> out;
     int cur = 0;
+    int64_t end = dataStart * 8;  // the bit after the last code that gave a value
     for (int64_t b = dataStart * 8; b < n * 8 && static_cast<int64_t>(out.size()) < length; ++b) {
         cur = tree[cur].child[bitAt(b)];
         if (cur == -1) {
@@ -100,8 +106,10 @@ inline TreeWalkResult TreeWalkDecode(const std::vector<uint8_t>& s) {
         if (tree[cur].value >= 0) {
             out.push_back(static_cast<uint8_t>(tree[cur].value));
             cur = 0;
+            end = b + 1;
         }
     }
+    r.endsWithData = (end + 7) / 8 == n && (end % 8 == 0 || (s[n - 1] >> (end % 8)) == 0);
     uint8_t sum = 0;
     for (uint8_t b : out) {
         sum ^= b;
@@ -109,6 +117,8 @@ inline TreeWalkResult TreeWalkDecode(const std::vector<uint8_t>& s) {
     if (dataStart < n) {
         r.checksumMismatch = sum != s[4];
     }
+    r.produced = out.size();
+    r.complete = static_cast<int64_t>(out.size()) == length;
     if (!out.empty()) {
         r.bytes = out;
     }

@@ -12,15 +12,12 @@
 #include "data/Module1.h"
 #include "platform/BrowserControl.h"
 #include "tests/tools/ToolsTestUtil.h"
-#include "tools/ArchiveReader.h"
 #include "tools/FrameArt.h"
 
 namespace pagora::pack {
 namespace {
 
-using testing::ReadWholeFile;
-using testing::TempDir;
-using testing::WriteWholeFile;
+using namespace testing;
 
 QApplication& App() {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
@@ -49,7 +46,7 @@ TEST(FrameRenderTest, FrameImagesSurroundThePage) {
     for (const std::string& image : FrameImageNames()) {
         ASSERT_EQ(ExtractArchiveMember(archive, image), "") << image;
     }
-    const std::vector<uint8_t> bytes = ReadWholeFile(WorkingFolder() + "border.html");
+    const std::vector<uint8_t> bytes = ReadBytes(WorkingFolder() + "border.html");
     QString frame = QString::fromLatin1(reinterpret_cast<const char*>(bytes.data()),
                                         static_cast<int>(bytes.size()));
     frame.replace("##imagepath##", QString::fromStdString(WorkingFolder()));

@@ -6,21 +6,20 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "data/ArchiveFormat.h"
+#include "data/ArchiveWriter.h"
 #include "tests/tools/ToolsTestUtil.h"
-#include "tools/ArchiveReader.h"
 #include "tools/Build.h"
 #include "tools/PageText.h"
 
 namespace pagora::pack {
 namespace {
 
-using testing::ReadWholeFile;
-using testing::Sources;
-using testing::TempDir;
-using testing::WriteWholeFile;
+using namespace testing;
 
 const std::string kArchives = PAGORA_ARCHIVE_DIR;
 
@@ -117,10 +116,10 @@ TEST(PackCliTest, MissingOrBrokenArchivesFail) {
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(Contains(missing, "nothing.dat"));
 
-    WriteWholeFile(tmp / "junk.dat", std::vector<uint8_t>(40, 'z'));
+    WriteBytes(tmp / "junk.dat", std::vector<uint8_t>(40, 'z'));
     const Outcome junk = Pack({"list", tmp / "junk.dat"});
     EXPECT_EQ(junk.status, 1);
-    EXPECT_TRUE(Contains(junk, "is not a valid archive"));
+    EXPECT_TRUE(Contains(junk, "junk.dat is damaged"));
 
     const Outcome extract = Pack({"extract", tmp / "nothing.dat", "001", "--to", tmp.Path()});
     EXPECT_EQ(extract.status, 1);
@@ -132,8 +131,8 @@ TEST(PackCliTest, ExtractWritesTheMemberAndRefusesOthers) {
     const Outcome ok =
         Pack({"extract", kArchives + "/order2.dat", "002", "012", "--to", tmp.Path()});
     EXPECT_EQ(ok.status, 0) << ok.output;
-    EXPECT_TRUE(ReadWholeFile(tmp / "002") == PageMember(Sources(), 2));
-    EXPECT_TRUE(ReadWholeFile(tmp / "012") == PageMember(Sources(), 12));
+    EXPECT_TRUE(ReadBytes(tmp / "002") == PageMember(Sources(), 2));
+    EXPECT_TRUE(ReadBytes(tmp / "012") == PageMember(Sources(), 12));
 
     const Outcome unknown = Pack({"extract", kArchives + "/order2.dat", "003", "--to", tmp.Path()});
     EXPECT_EQ(unknown.status, 1);
@@ -155,26 +154,96 @@ TEST(PackCliTest, ExtractWritesTheMemberAndRefusesOthers) {
     EXPECT_TRUE(Contains(noFolder, "no folder"));
 }
 
+// The page archive "order2.dat" with its directory text edited, or its member "002"'s stream
+// replaced by as many bytes of `stream`.
+std::string DamagedOrder2(const TempDir& tmp, const std::string& from, const std::string& to,
+                          const std::string& stream = "") {
+    std::string bytes = Text(ReadBytes(kArchives + "/order2.dat"));
+    const size_t directory = bytes.size() - 10 - std::stoul(bytes.substr(bytes.size() - 10));
+    if (!from.empty()) {
+        bytes.replace(bytes.find(from, directory), from.size(), to);
+    }
+    bytes.replace(0, stream.size(), stream);
+    WriteText(tmp / "order2.dat", bytes);
+    return tmp / "order2.dat";
+}
+
+TEST(PackCliTest, ExtractRefusesDamagedMembersNamingArchiveAndMember) {
+    TempDir tmp;
+    const std::string sizeOf002 = std::to_string(
+        ReadArchiveDirectory(kArchives + "/order2.dat", DirectoryReading::kStrict, "test")
+            .entries[0]
+            .size);
+    std::string editedSize = sizeOf002;
+    editedSize[0] = editedSize[0] == '9' ? '8' : static_cast<char>(editedSize[0] + 1);
+    const std::function<std::string()> damage[] = {
+        [&] { return DamagedOrder2(tmp, "61:", "60:"); },  // the member count
+        [&] { return DamagedOrder2(tmp, ":" + sizeOf002 + ":", ":" + editedSize + ":"); },
+        [&] { return DamagedOrder2(tmp, "", "", std::string(std::stoul(sizeOf002), 'x')); },
+    };
+    for (const auto& makeArchive : damage) {
+        const std::string archive = makeArchive();
+        WriteText(tmp / "002", "older");
+        const Outcome o = Pack({"extract", archive, "002", "--to", tmp.Path()});
+        EXPECT_EQ(o.status, 1) << o.output;
+        EXPECT_TRUE(Contains(o, archive) && Contains(o, "member \"002\"")) << o.output;
+        EXPECT_EQ(ReadText(tmp / "002"), "older");
+    }
+
+    // A support archive without a frame image.
+    std::vector<ArchiveMember> members = SupportMembers(Sources(), PAGORA_NODE_MODULES);
+    std::erase_if(members, [](const ArchiveMember& m) { return m.name == "top.gif"; });
+    WriteArchive(tmp / "support.dat", members);
+    const Outcome o = Pack({"extract", tmp / "support.dat", "top.gif", "--to", tmp.Path()});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_TRUE(Contains(o, tmp / "support.dat") && Contains(o, "no member \"top.gif\""));
+    EXPECT_FALSE(std::filesystem::exists(tmp / "top.gif"));
+}
+
+TEST(PackCliTest, ListAndVerifyEscapeControlCharactersInNames) {
+    TempDir tmp;
+    for (const std::string& name : ArchiveFileNames()) {
+        std::filesystem::copy_file(kArchives + "/" + name, tmp / name);
+    }
+    const std::string hostile = "\x1B]0;owned\x07\x1B[2J";
+    WriteArchive(tmp / "order3.dat", {{hostile, Bytes("a")}, {hostile, Bytes("b")}});
+    const Outcome list = Pack({"list", tmp / "order3.dat"});
+    const Outcome verify = Pack({"verify", tmp.Path(), "--no-sources"});
+    for (const Outcome& o : {list, verify}) {
+        EXPECT_EQ(o.output.find('\x1B'), std::string::npos) << o.output;
+        EXPECT_TRUE(Contains(o, "\\x1B]0;owned\\x07\\x1B[2J")) << o.output;
+    }
+    EXPECT_EQ(verify.status, 1);
+}
+
 TEST(PackCliTest, EncodeDecodeRoundTripAndCorruptStream) {
     TempDir tmp;
     const std::vector<uint8_t> page = PageMember(Sources(), 77);
-    WriteWholeFile(tmp / "in", page);
+    WriteBytes(tmp / "in", page);
     ASSERT_EQ(Pack({"encode", tmp / "in", tmp / "he3"}).status, 0);
     ASSERT_EQ(Pack({"decode", tmp / "he3", tmp / "out"}).status, 0);
-    EXPECT_TRUE(ReadWholeFile(tmp / "out") == page);
+    EXPECT_TRUE(ReadBytes(tmp / "out") == page);
     EXPECT_LT(std::filesystem::file_size(tmp / "he3"), page.size());
 
-    std::vector<uint8_t> stream = ReadWholeFile(tmp / "he3");
+    std::vector<uint8_t> stream = ReadBytes(tmp / "he3");
     stream[stream.size() - 20] ^= 0x24;
-    WriteWholeFile(tmp / "bad", stream);
+    WriteBytes(tmp / "bad", stream);
     const Outcome bad = Pack({"decode", tmp / "bad", tmp / "bad-out"});
     EXPECT_EQ(bad.status, 1);
-    EXPECT_TRUE(Contains(bad, "checksum mismatch"));
-    EXPECT_FALSE(std::filesystem::exists(tmp / "bad-out"));
+    EXPECT_TRUE(Contains(bad, "is a corrupt stream")) << bad.output;
 
-    WriteWholeFile(tmp / "empty", {});
+    // Plain text is no stream: nothing is copied out as if decoded.
+    WriteBytes(tmp / "plain", page);
+    const Outcome plain = Pack({"decode", tmp / "plain", tmp / "plain-out"});
+    EXPECT_EQ(plain.status, 1);
+    EXPECT_TRUE(Contains(plain, "not an HE3 stream")) << plain.output;
+
+    WriteBytes(tmp / "empty", {});
     EXPECT_EQ(Pack({"encode", tmp / "empty", tmp / "x"}).status, 1);
     EXPECT_EQ(Pack({"encode", tmp / "absent", tmp / "x"}).status, 1);
+    for (const char* never : {"bad-out", "plain-out", "x"}) {
+        EXPECT_FALSE(std::filesystem::exists(tmp / never)) << never;
+    }
 }
 
 TEST(PackCliTest, BuildIsReproducibleAndVerifies) {
@@ -183,7 +252,7 @@ TEST(PackCliTest, BuildIsReproducibleAndVerifies) {
                                 "--meta", PAGORA_LAYOUT_JSON});
     ASSERT_EQ(built.status, 0) << built.output;
     for (const std::string& name : ArchiveFileNames()) {
-        EXPECT_TRUE(ReadWholeFile(tmp / name) == ReadWholeFile(kArchives + "/" + name)) << name;
+        EXPECT_TRUE(ReadBytes(tmp / name) == ReadBytes(kArchives + "/" + name)) << name;
     }
     EXPECT_TRUE(Contains(built, "quran-json 3.1.2 is the reviewed text; 3518 verses changed"));
     const Outcome verified = Pack({"verify", tmp.Path(), "--meta", PAGORA_LAYOUT_JSON});

@@ -8,7 +8,7 @@
 namespace pagora::pack {
 namespace {
 
-using testing::Sources;
+using namespace testing;
 
 TEST(MushafSourcesTest, LayoutMatchesTheMadaniMushaf) {
     const MushafSources& src = Sources();

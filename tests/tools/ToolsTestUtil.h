@@ -1,16 +1,13 @@
 #pragma once
 
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
 #include <nlohmann/json.hpp>
-#include <string>
 
-#include "base/Files.h"
+#include "tests/support/TestFiles.h"
 #include "tools/MushafSources.h"
 
 namespace pagora::pack::testing {
+
+using namespace pagora::testing;
 
 // The sources as the build used them (layout exported by the build's node step).
 inline const MushafSources& Sources() {
@@ -19,35 +16,10 @@ inline const MushafSources& Sources() {
     return src;
 }
 
-inline std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-    return pagora::ReadWholeFile(path, "test");
-}
-inline void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    pagora::WriteNewFile(path, bytes, "test");
-}
-
 // A fresh private folder, removed with its content.
-class TempDir {
+class TempDir : public TemporaryFolder {
   public:
-    TempDir() {
-        const char* tmp = std::getenv("TMPDIR");
-        path_ = std::string(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp") +
-                "/pagora-tools-test-XXXXXX";
-        if (::mkdtemp(path_.data()) == nullptr) {
-            std::abort();
-        }
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
+    TempDir() : TemporaryFolder("pagora-tools-test") {}
 };
 
 }  // namespace pagora::pack::testing

@@ -4,10 +4,11 @@
 
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
+#include "data/ArchiveFormat.h"
 #include "data/ArchiveWriter.h"
 #include "tests/tools/ToolsTestUtil.h"
-#include "tools/ArchiveReader.h"
 #include "tools/Build.h"
 #include "tools/PageText.h"
 #include "tools/Verify.h"
@@ -15,10 +16,7 @@
 namespace pagora::pack {
 namespace {
 
-using testing::ReadWholeFile;
-using testing::Sources;
-using testing::TempDir;
-using testing::WriteWholeFile;
+using namespace testing;
 
 class VerifyFaultsTest : public ::testing::Test {
   protected:
@@ -69,30 +67,25 @@ class VerifyFaultsTest : public ::testing::Test {
     TempDir dir_;
 };
 
-TEST_F(VerifyFaultsTest, IntactCopyPasses) {
-    EXPECT_TRUE(VerifyArchives(dir_.Path(), nullptr).problems.empty());
-}
-
-TEST_F(VerifyFaultsTest, MissingOrSkippedVerses) {
-    EditPage(2, [](std::u16string& t) { t.erase(t.rfind(u"\r\n")); });  // drop 2:5
-    EXPECT_TRUE(Reports("page 003: first verse is 2:5"));
-}
-
-TEST_F(VerifyFaultsTest, WrongVerseNumber) {
-    EditPage(3, [](std::u16string& t) { t.back() = u'\u0669'; });
-    EXPECT_TRUE(Reports("page 003: verse number"));
-}
-
-TEST_F(VerifyFaultsTest, MarkerInsideAVerse) {
-    EditPage(3, [](std::u16string& t) { t.insert(0, kSuraMarker); });
-    EXPECT_TRUE(Reports("page 003: a sura header (or a verse holding the marker)"));
-}
-
-TEST_F(VerifyFaultsTest, TrailingLineBreakAndStrayDigits) {
-    EditPage(4, [](std::u16string& t) { t += u"\r\n"; });
-    EXPECT_TRUE(Reports("page 004: ends with CR LF"));
-    EditPage(4, [](std::u16string& t) { t.insert(0, u"7"); });
-    EXPECT_TRUE(Reports("page 004: a digit outside a verse number"));
+TEST_F(VerifyFaultsTest, PageTextsThatWouldMisleadTheReader) {
+    const std::tuple<int, std::function<void(std::u16string&)>, std::string, bool> cases[] = {
+        {2, [](std::u16string& t) { t.erase(t.rfind(u"\r\n")); },  // drop 2:5
+         "page 003: first verse is 2:5", false},
+        {3, [](std::u16string& t) { t.back() = u'\u0669'; }, "page 003: verse number", false},
+        {3, [](std::u16string& t) { t.insert(0, kSuraMarker); },
+         "page 003: a sura header (or a verse holding the marker)", false},
+        {4, [](std::u16string& t) { t += u"\r\n"; }, "page 004: ends with CR LF", false},
+        {4, [](std::u16string& t) { t.insert(0, u"7"); }, "page 004: a digit outside a verse",
+         false},
+        {5, [](std::u16string& t) { t.insert(0, u"x"); }, "differs from the source", true},
+    };
+    for (const auto& [page, edit, problem, withSources] : cases) {
+        EditPage(page, edit);
+        EXPECT_TRUE(Reports(problem, withSources));
+        const std::string archive = "order" + std::to_string(page % 10) + ".dat";
+        std::filesystem::copy_file(std::string(PAGORA_ARCHIVE_DIR) + "/" + archive, dir_ / archive,
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
 }
 
 TEST_F(VerifyFaultsTest, PrivateTanweenOrABreakBeforeTheNumber) {
@@ -101,11 +94,6 @@ TEST_F(VerifyFaultsTest, PrivateTanweenOrABreakBeforeTheNumber) {
     EditPage(6, [](std::u16string& t) { t[t.find(u'\u00A0')] = u' '; });
     EXPECT_TRUE(Reports("follows a breaking space and may start a line"));
     EXPECT_EQ(VerifyArchives(dir_.Path(), nullptr).versesInMushafForm, 6235);
-}
-
-TEST_F(VerifyFaultsTest, TextDiffersFromTheSources) {
-    EditPage(5, [](std::u16string& t) { t.insert(0, u"x"); });
-    EXPECT_TRUE(Reports("differs from the source", true));
 }
 
 TEST_F(VerifyFaultsTest, SupportTablesThatDisagree) {
@@ -150,10 +138,11 @@ TEST_F(VerifyFaultsTest, FrameWithoutPagePlaceholder) {
 }
 
 TEST_F(VerifyFaultsTest, CorruptStreamAndMissingArchive) {
-    const ArchiveDirectory dir = ReadArchiveDirectory(dir_ / "order5.dat");
-    std::vector<uint8_t> bytes = ReadWholeFile(dir_ / "order5.dat");
-    bytes[static_cast<size_t>(dir.entries[3].offset + dir.entries[3].storedSize / 2)] ^= 0x5A;
-    WriteWholeFile(dir_ / "order5.dat", bytes);
+    const ArchiveEntry e =
+        ReadArchiveDirectory(dir_ / "order5.dat", DirectoryReading::kStrict, "test").entries[3];
+    std::vector<uint8_t> bytes = ReadBytes(dir_ / "order5.dat");
+    bytes[static_cast<size_t>(e.offset + e.size / 2)] ^= 0x5A;
+    WriteBytes(dir_ / "order5.dat", bytes);
     EXPECT_TRUE(Reports("order5.dat: member \"035\""));
 
     std::filesystem::remove(dir_ / "order7.dat");
@@ -163,7 +152,9 @@ TEST_F(VerifyFaultsTest, CorruptStreamAndMissingArchive) {
 TEST_F(VerifyFaultsTest, DirectoryLongerThanTheReaderReads) {
     // 900 one-byte members: the writer refuses this, so the archive is put together by hand.
     const std::vector<uint8_t> stream = ReadStoredStream(
-        dir_ / "support.dat", ReadArchiveDirectory(dir_ / "support.dat").entries[4]);
+        dir_ / "support.dat",
+        ReadArchiveDirectory(dir_ / "support.dat", DirectoryReading::kStrict, "test").entries[4],
+        "test");
     std::vector<uint8_t> file;
     std::string names;
     std::string second;
@@ -179,22 +170,24 @@ TEST_F(VerifyFaultsTest, DirectoryLongerThanTheReaderReads) {
     trailer.resize(10, ' ');
     directory += trailer;
     file.insert(file.end(), directory.begin(), directory.end());
-    WriteWholeFile(dir_ / "support.dat", file);
+    WriteBytes(dir_ / "support.dat", file);
     EXPECT_TRUE(Reports("does not fit the reader's 5000-byte buffer"));
 }
 
 TEST_F(VerifyFaultsTest, MalformedDirectories) {
-    WriteWholeFile(dir_ / "order1.dat", {'x', 'y'});
-    EXPECT_TRUE(Reports("order1.dat is not a valid archive: shorter than its 10-byte trailer"));
-    const std::string noDigits = "abc:      abcdefghij";
-    WriteWholeFile(dir_ / "order1.dat", std::vector<uint8_t>(noDigits.begin(), noDigits.end()));
-    EXPECT_TRUE(Reports("holds no directory size"));
-    const std::string tooFar = "1:a:0:3:   99999    ";
-    WriteWholeFile(dir_ / "order1.dat", std::vector<uint8_t>(tooFar.begin(), tooFar.end()));
-    EXPECT_TRUE(Reports("reaches before the start of the file"));
-    const std::string badSize = "1:a:0:x:8         ";
-    WriteWholeFile(dir_ / "order1.dat", std::vector<uint8_t>(badSize.begin(), badSize.end()));
-    EXPECT_TRUE(Reports("the size of member \"a\" is not a number"));
+    const std::pair<std::string, std::string> damaged[] = {
+        {"xy", "order1.dat is damaged: it is 2 bytes long, shorter than its trailer"},
+        {"abc:      abcdefghij", "hold no directory length"},
+        {"1:a:0:3:   99999    ", "would start before the start of the file"},
+        {"1:a:0:x:8         ", "the stored size of member 1 \"x\" is not a number"},
+        {"a1:a:0:1:9         ", "the member count \"a1\" is not a number"},
+        {"2:a:0:1:8         ", "has 4 fields where 2 members need 7"},
+        {"1:a/b:0:0:10        ", "\"a/b\" of member 1 is not a plain file name"},
+    };
+    for (const auto& [bytes, problem] : damaged) {
+        WriteText(dir_ / "order1.dat", bytes);
+        EXPECT_TRUE(Reports(problem)) << bytes;
+    }
 }
 
 }  // namespace
