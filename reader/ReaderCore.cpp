@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "data/Module1.h"
 #include "menu/clsNewMenu.h"
 #include "platform/Clipboard.h"
 #include "platform/Dialogs.h"
@@ -154,6 +155,7 @@ void ReaderCore::AbandonStart() {
     if (!workingFolder_.isEmpty() && services_.process.IsLastRunningInstance()) {
         RemoveFrameImages(workingFolder_);
     }
+    ReleaseWorkingFolder();
 }
 
 void ReaderCore::Save(SettingKey key, const QString& value) {
@@ -194,6 +196,8 @@ void ReaderCore::ShutDown() {
     if (!workingFolder_.isEmpty() && services_.process.IsLastRunningInstance()) {
         RemoveFrameImages(workingFolder_);
     }
+    // A folder made for this run alone (the usual one being unfit) goes with the run.
+    ReleaseWorkingFolder();
 }
 
 // ---------------------------------------------------------------- pages

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/ArchiveDamage.h"
+
 namespace pagora::testing {
 namespace {
 
@@ -179,6 +181,42 @@ TEST_F(ExportTest, FailuresExitWithOneAndTheReasonAndWriteNothing) {
         EXPECT_EQ(outcome.status, 1) << outcome.errors.toStdString();
         EXPECT_TRUE(outcome.errors.contains("order1.dat")) << outcome.errors.toStdString();
         EXPECT_FALSE(QFileInfo::exists(file));
+    }
+}
+
+TEST_F(ExportTest, DamagedArchivesAreRefusedByExportAndExtractNamingArchiveAndMember) {
+    struct Case {
+        const char* archive;
+        const char* member;
+        ArchiveDamage damage;
+        const char* named;  // besides the archive
+    };
+    const Case cases[] = {
+        {"order1.dat", "001", ArchiveDamage::kMemberCount, ""},
+        {"order1.dat", "001", ArchiveDamage::kSizeField, ""},
+        {"order1.dat", "001", ArchiveDamage::kPlainText, "001"},
+        {"support.dat", "bottom.gif", ArchiveDamage::kMissingMember, "bottom.gif"},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir folder;
+        ASSERT_TRUE(QFile::copy(QStringLiteral(PAGORA_EXPORT), folder.path() + "/pagora-export"));
+        for (const char* archive : {"support.dat", "order1.dat"}) {
+            ASSERT_TRUE(QFile::copy(Folder() + "/" + archive, folder.path() + "/" + archive));
+        }
+        const QString archive = folder.path() + "/" + c.archive;
+        DamageArchive(archive.toStdString(), c.damage, c.member);
+        const QString png = folder.path() + "/page.png";
+        const Outcome exported =
+            RunProgram(folder.path() + "/pagora-export", {"--page", "1", "--png", png}, Headless());
+        const Outcome extracted = RunProgram(QStringLiteral(PAGORA_PACK),
+                                             {"extract", archive, c.member, "--to", folder.path()});
+        for (const Outcome& outcome : {exported, extracted}) {
+            EXPECT_EQ(outcome.status, 1) << c.archive << " " << c.member;
+            EXPECT_TRUE(outcome.errors.contains(c.archive) && outcome.errors.contains(c.named))
+                << outcome.errors.toStdString();
+        }
+        EXPECT_FALSE(QFileInfo::exists(png));
+        EXPECT_FALSE(QFileInfo::exists(folder.path() + "/" + c.member));
     }
 }
 

@@ -1,6 +1,7 @@
 // What the reader core shows: the pages of each mode, the page commands, prompts, keys and menus.
 #include "reader/PageDocument.h"
 #include "tests/reader/CoreFixture.h"
+#include "tests/support/ArchiveDamage.h"
 
 namespace pagora::testing {
 namespace {
@@ -80,18 +81,29 @@ TEST_F(PagesTest, PagesOutsideTheBookChangeNothing) {
 }
 
 TEST_F(PagesTest, AnUnreadablePageShowsWhyClaimsNothingAndTheReaderGoesOn) {
-    ReaderCore& core = StartAt(46, PageMode::Single);
-    QFile::remove(exeDir_.path() + "/order7.dat");
-    ::testing::internal::CaptureStderr();
-    core.NextPage();
-    const std::string printed = ::testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(Shown(View::SinglePage).document.contains("Page 47 cannot be shown"));
-    EXPECT_TRUE(Shown(View::SinglePage).document.contains("order7.dat"));
-    EXPECT_EQ(core.Tag(View::SinglePage), "");
-    EXPECT_EQ(core.PageCache(View::SinglePage), "");
-    EXPECT_NE(printed.find("page 47"), std::string::npos) << printed;
-    core.NextPage();
-    EXPECT_EQ(core.Tag(View::SinglePage), "048");
+    const std::string archive = (exeDir_.path() + "/order7.dat").toStdString();
+    const std::pair<ArchiveDamage, const char*> damages[] = {
+        {ArchiveDamage::kMemberCount, "order7.dat"},
+        {ArchiveDamage::kSizeField, "order7.dat"},
+        {ArchiveDamage::kPlainText, "047"},
+        {ArchiveDamage::kMissingMember, "holds no page 047"},
+    };
+    for (const auto& [damage, named] : damages) {
+        book_.WritePages(exeDir_.path());
+        ReaderCore& core = StartAt(46, PageMode::Single);
+        DamageArchive(archive, damage, "047");
+        ::testing::internal::CaptureStderr();
+        core.NextPage();
+        const std::string printed = ::testing::internal::GetCapturedStderr();
+        const QString& shown = Shown(View::SinglePage).document;
+        EXPECT_TRUE(shown.contains("Page 47 cannot be shown")) << named;
+        EXPECT_TRUE(shown.contains("order7.dat") && shown.contains(named)) << shown.toStdString();
+        EXPECT_EQ(core.Tag(View::SinglePage), "");
+        EXPECT_EQ(core.PageCache(View::SinglePage), "");
+        EXPECT_NE(printed.find("page 47"), std::string::npos) << printed;
+        core.NextPage();
+        EXPECT_EQ(core.Tag(View::SinglePage), "048");
+    }
 }
 
 TEST_F(PagesTest, NextAndPreviousStopAtTheEndsOfTheBook) {

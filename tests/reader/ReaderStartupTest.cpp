@@ -1,4 +1,6 @@
 // Start-up and shut-down of the reader core: the support files, the settings, the working folder.
+#include <unistd.h>
+
 #include "reader/SupportData.h"
 #include "tests/reader/CoreFixture.h"
 
@@ -197,6 +199,22 @@ TEST_F(StartupTest, FrameImagesGoAtShutDownOnlyWithTheLastReader) {
     Start();
     Close();
     EXPECT_TRUE(WorkingFiles().isEmpty());
+}
+
+TEST_F(StartupTest, AFolderMadeForThisRunGoesAtShutDownAndAfterAFailedStart) {
+    // Another user's file where the usual folder belongs: each run makes a folder of its own.
+    QFile squatter(tmpDir_.path() + "/PG-" + QString::number(getuid()));
+    ASSERT_TRUE(squatter.open(QIODevice::WriteOnly));
+    process_.lastRunning = false;
+    Start();
+    const QString runFolder = WorkingFolderPath();
+    EXPECT_TRUE(runFolder.startsWith(squatter.fileName() + "-")) << runFolder.toStdString();
+    Close();
+    EXPECT_FALSE(QDir(runFolder).exists());
+    book_.WriteSupport(exeDir_.path(), {"bottom.gif"});
+    EXPECT_FALSE(TryStart());
+    EXPECT_EQ(QDir(tmpDir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{squatter.fileName().section('/', -1)});
 }
 
 TEST_F(StartupTest, MissingSupportArchiveSaysWhereAndHowToBuild) {
