@@ -32,67 +32,36 @@ QIcon SolidIcon(const QColor& color) {
     return QIcon(pixmap);
 }
 
-struct Texts {
-    QString caption, title, version, description, ok;
-    bool operator==(const Texts&) const = default;
-};
-
-Texts TextsOf(const frmAbout& box) {
-    Texts texts;
-    texts.caption = box.windowTitle();
-    if (auto* label = Control<QLabel>(box, "lblTitle"))
-        texts.title = label->text();
-    if (auto* label = Control<QLabel>(box, "lblVersion"))
-        texts.version = label->text();
-    if (auto* label = Control<QLabel>(box, "lblDescription"))
-        texts.description = label->text();
-    if (auto* button = Control<QPushButton>(box, "cmdOK"))
-        texts.ok = button->text();
-    return texts;
-}
-
 // Shows `box` modally and lets `close` act on it once the modal loop runs. Returns exec()'s
 // result, or -1 when the box was still open two seconds later (it is then closed by force).
 int RunModal(frmAbout& box, const std::function<void()>& close) {
     bool forced = false;
     QTimer::singleShot(0, &box, [&] {
-        EXPECT_TRUE(box.isVisible());
         EXPECT_EQ(QApplication::activeModalWidget(), &box);
         close();
     });
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, &box, [&] {
-        forced = true;
+    QTimer::singleShot(2000, &box, [&] {
+        forced = box.isVisible();
         box.done(QDialog::Rejected);
     });
-    guard.start(2000);
     const int result = box.exec();
     return forced ? -1 : result;
 }
 
-TEST(AboutBoxTest, EachShowingLoadsTheSameTextsAndEnterEscapeOrOkCloseIt) {
-    const struct {
-        const char* how;
-        std::function<void(frmAbout&)> act;
-    } ways[] = {
-        {"Return", [](frmAbout& box) { QTest::keyClick(&box, Qt::Key_Return); }},
-        {"Escape", [](frmAbout& box) { QTest::keyClick(&box, Qt::Key_Escape); }},
-        {"click on OK",
-         [](frmAbout& box) {
-             QTest::mouseClick(box.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-         }},
+TEST(AboutBoxTest, ShowsTheProductAndEnterEscapeOrOkCloseIt) {
+    const std::function<void(frmAbout&)> ways[] = {
+        [](frmAbout& box) { QTest::keyClick(&box, Qt::Key_Return); },
+        [](frmAbout& box) { QTest::keyClick(&box, Qt::Key_Escape); },
+        [](frmAbout& box) {
+            QTest::mouseClick(box.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        },
     };
     for (const auto& way : ways) {
-        SCOPED_TRACE(way.how);
         frmAbout box{SolidIcon(Qt::red)};
-        const Texts texts = TextsOf(box);
-        EXPECT_EQ(texts, (Texts{"About Tamrit Pagora", "Tamrit Pagora",
-                                QStringLiteral("Version ") + QStringLiteral(PAGORA_PROJECT_VERSION),
-                                ProductDescription(), "OK"}));
-        EXPECT_TRUE(box.findChild<QPushButton*>("cmdOK")->isDefault());
-        EXPECT_EQ(RunModal(box, [&] { way.act(box); }), QDialog::Accepted);
-        EXPECT_FALSE(box.isVisible());
+        EXPECT_EQ(Control<QLabel>(box, "lblVersion")->text(),
+                  QStringLiteral("Version " PAGORA_PROJECT_VERSION));
+        EXPECT_EQ(Control<QLabel>(box, "lblDescription")->text(), ProductDescription());
+        EXPECT_EQ(RunModal(box, [&] { way(box); }), QDialog::Accepted);
     }
     frmAbout box{QIcon()};
     EXPECT_EQ(RunModal(box,
@@ -177,37 +146,22 @@ TEST(AboutBoxTest, FixedSizeCentredWithoutMinimiseOrMaximise) {
     EXPECT_EQ(box.size(), fixed);
 
     const Qt::WindowFlags flags = box.windowFlags();
-    EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
-    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
-    EXPECT_FALSE(flags.testFlag(Qt::WindowContextHelpButtonHint));
     EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
-
+    EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                          Qt::WindowContextHelpButtonHint));
     const QPoint screenCentre = box.screen()->availableGeometry().center();
-    EXPECT_LE((box.frameGeometry().center() - screenCentre).manhattanLength(), 2)
-        << "frame " << box.frameGeometry().x() << "," << box.frameGeometry().y() << " "
-        << box.frameGeometry().width() << "x" << box.frameGeometry().height() << " screen "
-        << screenCentre.x() << "," << screenCentre.y();
+    EXPECT_LE((box.frameGeometry().center() - screenCentre).manhattanLength(), 2);
     box.close();
 }
 
 TEST(AboutBoxTest, ShowsTheMainWindowsIconOrAStockOne) {
-    {
-        frmAbout box(SolidIcon(Qt::red), 96);
-        auto* picture = Control<QLabel>(box, "picIcon");
-        ASSERT_NE(picture, nullptr);
-        const QImage image = picture->pixmap().toImage();
-        ASSERT_FALSE(image.isNull());
-        EXPECT_EQ(QColor(image.pixel(image.width() / 2, image.height() / 2)), QColor(Qt::red));
-        const QImage windowIcon = box.windowIcon().pixmap(16, 16).toImage();
-        EXPECT_EQ(QColor(windowIcon.pixel(8, 8)), QColor(Qt::red));
-    }
-    {
-        frmAbout box(QIcon(), 96);
-        EXPECT_FALSE(box.windowIcon().isNull());
-        auto* picture = Control<QLabel>(box, "picIcon");
-        ASSERT_NE(picture, nullptr);
-        EXPECT_FALSE(picture->pixmap().isNull());
-    }
+    frmAbout red(SolidIcon(Qt::red), 96);
+    const QImage image = Control<QLabel>(red, "picIcon")->pixmap().toImage();
+    EXPECT_EQ(QColor(image.pixel(image.width() / 2, image.height() / 2)), QColor(Qt::red));
+    EXPECT_EQ(QColor(red.windowIcon().pixmap(16, 16).toImage().pixel(8, 8)), QColor(Qt::red));
+    frmAbout stock(QIcon(), 96);
+    EXPECT_FALSE(stock.windowIcon().isNull());
+    EXPECT_FALSE(Control<QLabel>(stock, "picIcon")->pixmap().isNull());
 }
 
 }  // namespace
