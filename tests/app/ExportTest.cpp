@@ -163,25 +163,6 @@ TEST_F(ExportTest, FailuresExitWithOneAndTheReasonAndWriteNothing) {
     EXPECT_EQ(huge.status, 1);
     EXPECT_TRUE(huge.errors.contains("beyond the limit")) << huge.errors.toStdString();
     EXPECT_FALSE(QFileInfo::exists(tall));
-
-    // A copy of the program beside the real support archive and a damaged page archive.
-    const QString folder = out_.path() + "/bin";
-    ASSERT_TRUE(QDir().mkpath(folder));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(PAGORA_EXPORT), folder + "/pagora-export"));
-    ASSERT_TRUE(QFile::copy(Folder() + "/support.dat", folder + "/support.dat"));
-    QFile damaged(folder + "/order1.dat");
-    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
-    damaged.write("no archive here");
-    damaged.close();
-
-    for (const QString& target : {QStringLiteral("--png"), QStringLiteral("--html")}) {
-        const QString file = out_.path() + "/page1";
-        const Outcome outcome =
-            RunProgram(folder + "/pagora-export", {"--page", "1", target, file});
-        EXPECT_EQ(outcome.status, 1) << outcome.errors.toStdString();
-        EXPECT_TRUE(outcome.errors.contains("order1.dat")) << outcome.errors.toStdString();
-        EXPECT_FALSE(QFileInfo::exists(file));
-    }
 }
 
 TEST_F(ExportTest, DamagedArchivesAreRefusedByExportAndExtractNamingArchiveAndMember) {
@@ -198,6 +179,7 @@ TEST_F(ExportTest, DamagedArchivesAreRefusedByExportAndExtractNamingArchiveAndMe
         {"support.dat", "bottom.gif", ArchiveDamage::kMissingMember, "bottom.gif"},
     };
     for (const Case& c : cases) {
+        const bool html = &c - cases == 1;  // one failure on the way to HTML
         QTemporaryDir folder;
         ASSERT_TRUE(QFile::copy(QStringLiteral(PAGORA_EXPORT), folder.path() + "/pagora-export"));
         for (const char* archive : {"support.dat", "order1.dat"}) {
@@ -205,9 +187,10 @@ TEST_F(ExportTest, DamagedArchivesAreRefusedByExportAndExtractNamingArchiveAndMe
         }
         const QString archive = folder.path() + "/" + c.archive;
         DamageArchive(archive.toStdString(), c.damage, c.member);
-        const QString png = folder.path() + "/page.png";
+        const QString file = folder.path() + "/page";
         const Outcome exported =
-            RunProgram(folder.path() + "/pagora-export", {"--page", "1", "--png", png}, Headless());
+            RunProgram(folder.path() + "/pagora-export",
+                       {"--page", "1", html ? "--html" : "--png", file}, Headless());
         const Outcome extracted = RunProgram(QStringLiteral(PAGORA_PACK),
                                              {"extract", archive, c.member, "--to", folder.path()});
         for (const Outcome& outcome : {exported, extracted}) {
@@ -215,7 +198,7 @@ TEST_F(ExportTest, DamagedArchivesAreRefusedByExportAndExtractNamingArchiveAndMe
             EXPECT_TRUE(outcome.errors.contains(c.archive) && outcome.errors.contains(c.named))
                 << outcome.errors.toStdString();
         }
-        EXPECT_FALSE(QFileInfo::exists(png));
+        EXPECT_FALSE(QFileInfo::exists(file));
         EXPECT_FALSE(QFileInfo::exists(folder.path() + "/" + c.member));
     }
 }
