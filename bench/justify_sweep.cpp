@@ -20,18 +20,9 @@
 #include "platform/SettingsStore.h"
 #include "reader/WindowLayout.h"
 #include "tests/support/JustifiedWords.h"
+#include "tests/support/PrintingMessageBoxes.h"
 
 namespace {
-
-class PrintingMessageBoxes : public pagora::MessageBoxes {
-  public:
-    void ShowInformation(const QString& text, const QString&) override {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-    }
-    void ShowError(const QString& text, const QString&) override {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-    }
-};
 
 struct Totals {
     long stretched = 0;
@@ -40,6 +31,16 @@ struct Totals {
     long unfilled = 0;
     long wrapped = 0;
     long numbers = 0;
+
+    Totals& operator+=(const Totals& more) {
+        stretched += more.stretched;
+        torn += more.torn;
+        moved += more.moved;
+        unfilled += more.unfilled;
+        wrapped += more.wrapped;
+        numbers += more.numbers;
+        return *this;
+    }
 };
 
 }  // namespace
@@ -56,7 +57,7 @@ int main(int, char** argv) {
             QTemporaryDir settingsFolder;
             pagora::IniSettingsStore settings(settingsFolder.path());
             pagora::SystemProcessFacts process(QStringList{QString::fromLocal8Bit(argv[0])});
-            PrintingMessageBoxes messages;
+            pagora::testing::PrintingMessageBoxes messages;
             pagora::frmMain reader(settings, process, messages);
             const QString name = process.ExecutableName();
             auto twips = [&](int pixels, double dpi) {
@@ -89,12 +90,9 @@ int main(int, char** argv) {
                     for (size_t v = 0; v < views.size(); ++v) {
                         const pagora::testing::WordCheck check =
                             pagora::testing::CheckWords(*views[v]->document());
-                        here.stretched += check.stretchedLines;
-                        here.torn += check.tornLines;
-                        here.moved += check.movedLines;
-                        here.unfilled += check.unfilledLines;
-                        here.numbers += check.numberLineStarts;
-                        here.wrapped += check.wrappedCentredLines;
+                        here += Totals{check.stretchedLines,      check.tornLines,
+                                       check.movedLines,          check.unfilledLines,
+                                       check.wrappedCentredLines, check.numberLineStarts};
                         if (example.isEmpty() && !check.firstTorn.isEmpty()) {
                             example = QStringLiteral(" (page %1: %2)")
                                           .arg(page + static_cast<int>(v))
@@ -110,12 +108,7 @@ int main(int, char** argv) {
                     views[0]->viewport()->width(), size, here.stretched, here.torn, here.moved,
                     here.unfilled, here.wrapped, here.numbers, qPrintable(example));
                 std::fflush(stdout);
-                all.stretched += here.stretched;
-                all.torn += here.torn;
-                all.moved += here.moved;
-                all.unfilled += here.unfilled;
-                all.numbers += here.numbers;
-                all.wrapped += here.wrapped;
+                all += here;
             }
             reader.close();
         }

@@ -12,6 +12,7 @@
 #include "platform/Dialogs.h"
 #include "platform/ProcessFacts.h"
 #include "platform/SettingsStore.h"
+#include "tests/support/PrintingMessageBoxes.h"
 
 namespace {
 
@@ -26,16 +27,6 @@ class InstanceFacts : public pagora::SystemProcessFacts {
     QString folder_;
 };
 
-class PrintingMessageBoxes : public pagora::MessageBoxes {
-  public:
-    void ShowInformation(const QString& text, const QString&) override {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-    }
-    void ShowError(const QString& text, const QString&) override {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -46,7 +37,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     InstanceFacts process(QApplication::arguments(), QString::fromLocal8Bit(argv[1]));
     pagora::IniSettingsStore settings(QString::fromLocal8Bit(argv[3]));
-    PrintingMessageBoxes messages;
+    pagora::testing::PrintingMessageBoxes messages;
     pagora::frmMain window(settings, process, messages);
     window.SetTempEnvironment(pagora::TempEnvironment{argv[2], std::nullopt});
     if (!window.Start()) {
