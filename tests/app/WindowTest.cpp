@@ -203,9 +203,11 @@ TEST_F(WindowTest, FirstStartIsCentredAtTheDesignedSizeAndCloseSavesThePlacement
 }
 
 TEST_F(WindowTest, ButtonsReachTheirCommands) {
-    Open("1", 100);
+    frmMain& w = Open("1", 100);
     Click("cmdNext");
     EXPECT_EQ(PageNo(), "101");
+    // A click leaves the keyboard with the page, which keeps scrolling with the arrow keys.
+    EXPECT_EQ(QApplication::focusWidget(), &w.PageView(View::SinglePage));
     Click("cmdPrevious");
     Click("cmdPrevious");
     EXPECT_EQ(PageNo(), "99");
