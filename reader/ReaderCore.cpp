@@ -1,5 +1,6 @@
 #include "reader/ReaderCore.h"
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -126,6 +127,11 @@ void ReaderCore::ReadSettings() {
     mode_ = settings_.Text(setting::kPageMode, QStringLiteral("1")) == QStringLiteral("1")
                 ? PageMode::Single
                 : PageMode::Double;
+    theme_ = ThemeNamed(settings_.OneOf(setting::kTheme, {"light", "sepia", "night"}))
+                 .value_or(Theme::Light);
+    fitPage_ = settings_.OneOf(setting::kFitPage, {"0", "1"}) == QStringLiteral("1");
+    shownSize_ = textSize_;
+    fitGuess_ = textSize_;
     bookmarkPage_ = settings_.Text(setting::kBookmarkPage, QString());
     bookmarkItem_ = settings_.Text(setting::kBookmarkAya, QString());
 }
@@ -144,6 +150,7 @@ TwipRect ReaderCore::StoredOuterRect(const TwipRect& shown,
 }
 
 void ReaderCore::ShowFirstPage() {
+    screen_.ShowTheme(theme_);
     screen_.ShowMode(mode_);
     started_ = true;
     LoadQuranPage(currentPage_);
@@ -177,6 +184,8 @@ void ReaderCore::SaveSettings(int windowState, const TwipRect& outer, bool fullS
     Save(setting::kFontSize, QString::number(textSize_));
     Save(setting::kPageNo, QString::number(currentPage_));
     Save(setting::kPageMode, PageModeText(mode_));
+    Save(setting::kTheme, ThemeName(theme_));
+    Save(setting::kFitPage, fitPage_ ? QStringLiteral("1") : QStringLiteral("0"));
     // Like a maximised window, a full-screen one keeps the placement it had before.
     if (windowState != kStateMaximised && !fullScreen) {
         Save(setting::kLeft, SingleText(outer.Left));
@@ -214,26 +223,62 @@ void ReaderCore::ShowPageFailure(View view, int16_t pageNo, const QString& why) 
                   QStringLiteral("</p></BODY></HTML>"));
 }
 
+bool ReaderCore::FetchPage(View view, int16_t pageNo) {
+    const QString pageKey = PadWithZeros(pageNo, 3);
+    ViewSlot& slot = Slot(view);
+    if (slot.tag == pageKey) {
+        return true;
+    }
+    try {
+        slot.pageText = AddBookMarkLinks(pageSource_->FetchPageText(pageKey));
+    } catch (const std::exception& error) {
+        ShowPageFailure(view, pageNo, QString::fromStdString(error.what()));
+        return false;
+    }
+    slot.tag = pageKey;
+    return true;
+}
+
+QString ReaderCore::DocumentAt(View view, int16_t pageNo, int textSize) const {
+    return BuildPageDocument(Slot(view).pageText, pageNo, index_.suraMarker, index_.pageFrame,
+                             textSize);
+}
+
+void ReaderCore::WritePage(View view, int16_t pageNo) {
+    const QString pageKey = PadWithZeros(pageNo, 3);
+    WriteView(view, pageKey, DocumentAt(view, pageNo, shownSize_));
+    if (bookmarkPage_ == pageKey) {
+        SetBookMark(view, bookmarkItem_, false);
+    }
+}
+
 void ReaderCore::LoadPage(View view, int16_t intPageNo) {
     if (intPageNo > kPageCount || intPageNo < kFirstPage) {
         return;
     }
-    const QString pageKey = PadWithZeros(intPageNo, 3);
-    ViewSlot& slot = Slot(view);
-    if (slot.tag != pageKey) {
-        try {
-            slot.pageText = AddBookMarkLinks(pageSource_->FetchPageText(pageKey));
-        } catch (const std::exception& error) {
-            ShowPageFailure(view, intPageNo, QString::fromStdString(error.what()));
-            return;
-        }
+    if (FetchPage(view, intPageNo)) {
+        WritePage(view, intPageNo);
     }
-    WriteView(view, pageKey,
-              BuildPageDocument(slot.pageText, intPageNo, index_.suraMarker, index_.pageFrame,
-                                textSize_));
-    if (bookmarkPage_ == pageKey) {
-        SetBookMark(view, bookmarkItem_, false);
+}
+
+std::vector<std::pair<View, int16_t>> ReaderCore::ShownPages(int16_t pageNo) const {
+    if (mode_ == PageMode::Single) {
+        return {{View::SinglePage, pageNo}};
     }
+    const auto right = static_cast<int16_t>(pageNo % 2 == 0 ? pageNo - 1 : pageNo);
+    return {{View::PageOne, right}, {View::PageTwo, static_cast<int16_t>(right + 1)}};
+}
+
+int ReaderCore::FittedTextSize(const std::vector<std::pair<View, int16_t>>& pages) {
+    if (pages.empty()) {
+        return shownSize_;
+    }
+    fitGuess_ = LargestFittingSize(kSmallestTextSize, kLargestTextSize, fitGuess_, [&](int size) {
+        return std::all_of(pages.begin(), pages.end(), [&](const auto& page) {
+            return screen_.Fits(page.first, DocumentAt(page.first, page.second, size));
+        });
+    });
+    return fitGuess_;
 }
 
 QString ReaderCore::SurasInPage(int16_t intPage) const {
@@ -245,16 +290,24 @@ QString ReaderCore::GetSuraVerse(int16_t intPage, int16_t intVerseNoInPage) cons
 }
 
 void ReaderCore::LoadQuranPage(int16_t intPageNo) {
+    screen_.ShowFitPage(fitPage_);
+    std::vector<std::pair<View, int16_t>> shown;
+    for (const auto& [view, page] : ShownPages(intPageNo)) {
+        if (page >= kFirstPage && page <= kPageCount && FetchPage(view, page)) {
+            shown.emplace_back(view, page);
+        }
+    }
+    shownSize_ = static_cast<int16_t>(fitPage_ ? FittedTextSize(shown) : textSize_);
+    for (const auto& [view, page] : shown) {
+        WritePage(view, page);
+    }
     Captions captions;
-    captions.textSize = QString::number(textSize_);
+    captions.textSize = fitPage_ ? QStringLiteral("Fit") : QString::number(textSize_);
     if (mode_ == PageMode::Single) {
-        LoadPage(View::SinglePage, intPageNo);
         captions.pageNumber = QString::number(intPageNo);
         captions.suras = SurasInPage(intPageNo);
     } else {
         const int right = intPageNo % 2 == 0 ? intPageNo - 1 : intPageNo;
-        LoadPage(View::PageOne, static_cast<int16_t>(right));
-        LoadPage(View::PageTwo, static_cast<int16_t>(right + 1));
         captions.pageNumber =
             QString::number(right + 1) + QLatin1Char(' ') + QString::number(right);
         currentPage_ = static_cast<int16_t>(right);
@@ -272,6 +325,39 @@ void ReaderCore::SetPageMode(PageMode mode) {
     mode_ = mode;
     screen_.ShowMode(mode_);
     LoadQuranPage(currentPage_);
+}
+
+void ReaderCore::SetTheme(Theme theme) {
+    theme_ = theme;
+    if (!started_) {
+        return;
+    }
+    screen_.ShowTheme(theme_);
+    // The pages are written again to show in the theme's colours.
+    LoadQuranPage(currentPage_);
+}
+
+void ReaderCore::SetFitPage(bool fit) {
+    if (!started_) {
+        return;
+    }
+    fitPage_ = fit;
+    LoadQuranPage(currentPage_);
+}
+
+void ReaderCore::FitToViews() {
+    if (!started_ || !fitPage_) {
+        return;
+    }
+    std::vector<std::pair<View, int16_t>> shown;
+    for (const auto& [view, page] : ShownPages(currentPage_)) {
+        if (Slot(view).tag == PadWithZeros(page, 3)) {
+            shown.emplace_back(view, page);
+        }
+    }
+    if (FittedTextSize(shown) != shownSize_) {
+        LoadQuranPage(currentPage_);
+    }
 }
 
 void ReaderCore::SetBookMark(View view, const QString& strItemToMark, bool blnWriteToRegistry) {
@@ -292,6 +378,7 @@ void ReaderCore::ShowChosenPage(int page) {
 }
 
 void ReaderCore::SetTextSize(int size) {
+    fitPage_ = false;
     textSize_ = static_cast<int16_t>(size);
     LoadQuranPage(currentPage_);
 }
@@ -348,7 +435,7 @@ void ReaderCore::AskForTextSize() {
     if (!started_) {
         return;
     }
-    if (const auto size = AskForNumber(kTextSizePrompt, textSize_)) {
+    if (const auto size = AskForNumber(kTextSizePrompt, shownSize_)) {
         SetTextSize(*size);
     }
 }
@@ -357,8 +444,11 @@ void ReaderCore::IncreaseTextSize() {
     if (!started_) {
         return;
     }
-    if (const auto size = IncreasedTextSize(textSize_)) {
+    // Out of fit mode, the steps go from the size shown.
+    if (const auto size = IncreasedTextSize(shownSize_)) {
         SetTextSize(*size);
+    } else if (fitPage_) {
+        SetTextSize(shownSize_);
     }
 }
 
@@ -366,8 +456,10 @@ void ReaderCore::DecreaseTextSize() {
     if (!started_) {
         return;
     }
-    if (const auto size = DecreasedTextSize(textSize_)) {
+    if (const auto size = DecreasedTextSize(shownSize_)) {
         SetTextSize(*size);
+    } else if (fitPage_) {
+        SetTextSize(shownSize_);
     }
 }
 
