@@ -571,6 +571,10 @@ void frmMain::ShowCaptions(const Captions& captions) {
                                : QStringLiteral("Page ") + captions.pageNumber);
     lblPage2_->setVisible(captions.showRightSuras);
     ShowFooterLabels();
+    if (core_.FitPage()) {
+        // The next page's fitted size is found while the reader reads this one.
+        QTimer::singleShot(0, this, [this] { core_.PrepareNextFit(); });
+    }
 }
 
 void frmMain::ShowTheme(Theme theme) {

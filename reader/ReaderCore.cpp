@@ -239,14 +239,13 @@ bool ReaderCore::FetchPage(View view, int16_t pageNo) {
     return true;
 }
 
-QString ReaderCore::DocumentAt(View view, int16_t pageNo, int textSize) const {
-    return BuildPageDocument(Slot(view).pageText, pageNo, index_.suraMarker, index_.pageFrame,
-                             textSize);
+QString ReaderCore::DocumentAt(const QString& pageText, int16_t pageNo, int textSize) const {
+    return BuildPageDocument(pageText, pageNo, index_.suraMarker, index_.pageFrame, textSize);
 }
 
 void ReaderCore::WritePage(View view, int16_t pageNo) {
     const QString pageKey = PadWithZeros(pageNo, 3);
-    WriteView(view, pageKey, DocumentAt(view, pageNo, shownSize_));
+    WriteView(view, pageKey, DocumentAt(Slot(view).pageText, pageNo, shownSize_));
     if (bookmarkPage_ == pageKey) {
         SetBookMark(view, bookmarkItem_, false);
     }
@@ -269,15 +268,20 @@ std::vector<std::pair<View, int16_t>> ReaderCore::ShownPages(int16_t pageNo) con
     return {{View::PageOne, right}, {View::PageTwo, static_cast<int16_t>(right + 1)}};
 }
 
-int ReaderCore::FittedTextSize(const std::vector<std::pair<View, int16_t>>& pages) {
+int ReaderCore::FittedTextSize(const std::vector<PageToFit>& pages) {
     if (pages.empty()) {
         return shownSize_;
     }
+    const int key = pages.front().page * 2 + (mode_ == PageMode::Double ? 1 : 0);
+    if (const auto known = fittedSizes_.find(key); known != fittedSizes_.end()) {
+        return known->second;
+    }
     fitGuess_ = LargestFittingSize(kSmallestTextSize, kLargestTextSize, fitGuess_, [&](int size) {
-        return std::all_of(pages.begin(), pages.end(), [&](const auto& page) {
-            return screen_.Fits(page.first, DocumentAt(page.first, page.second, size));
+        return std::all_of(pages.begin(), pages.end(), [&](const PageToFit& page) {
+            return screen_.Fits(page.view, DocumentAt(*page.text, page.page, size));
         });
     });
+    fittedSizes_[key] = fitGuess_;
     return fitGuess_;
 }
 
@@ -291,15 +295,15 @@ QString ReaderCore::GetSuraVerse(int16_t intPage, int16_t intVerseNoInPage) cons
 
 void ReaderCore::LoadQuranPage(int16_t intPageNo) {
     screen_.ShowFitPage(fitPage_);
-    std::vector<std::pair<View, int16_t>> shown;
+    std::vector<PageToFit> shown;
     for (const auto& [view, page] : ShownPages(intPageNo)) {
         if (page >= kFirstPage && page <= kPageCount && FetchPage(view, page)) {
-            shown.emplace_back(view, page);
+            shown.push_back({view, page, &Slot(view).pageText});
         }
     }
     shownSize_ = static_cast<int16_t>(fitPage_ ? FittedTextSize(shown) : textSize_);
-    for (const auto& [view, page] : shown) {
-        WritePage(view, page);
+    for (const PageToFit& page : shown) {
+        WritePage(page.view, page.page);
     }
     Captions captions;
     captions.textSize = fitPage_ ? QStringLiteral("Fit") : QString::number(textSize_);
@@ -346,18 +350,39 @@ void ReaderCore::SetFitPage(bool fit) {
 }
 
 void ReaderCore::FitToViews() {
+    fittedSizes_.clear();
     if (!started_ || !fitPage_) {
         return;
     }
-    std::vector<std::pair<View, int16_t>> shown;
+    std::vector<PageToFit> shown;
     for (const auto& [view, page] : ShownPages(currentPage_)) {
         if (Slot(view).tag == PadWithZeros(page, 3)) {
-            shown.emplace_back(view, page);
+            shown.push_back({view, page, &Slot(view).pageText});
         }
     }
     if (FittedTextSize(shown) != shownSize_) {
         LoadQuranPage(currentPage_);
     }
+}
+
+void ReaderCore::PrepareNextFit() {
+    const auto next = started_ && fitPage_ ? pagora::NextPage(currentPage_, mode_) : std::nullopt;
+    if (!next) {
+        return;
+    }
+    std::vector<std::pair<View, int16_t>> pages = ShownPages(static_cast<int16_t>(*next));
+    std::vector<QString> texts;
+    texts.reserve(pages.size());
+    std::vector<PageToFit> fitPages;
+    for (const auto& [view, page] : pages) {
+        try {
+            texts.push_back(AddBookMarkLinks(pageSource_->FetchPageText(PadWithZeros(page, 3))));
+        } catch (const std::exception&) {
+            return;  // the turn itself shows why
+        }
+        fitPages.push_back({view, page, &texts.back()});
+    }
+    FittedTextSize(fitPages);
 }
 
 void ReaderCore::SetBookMark(View view, const QString& strItemToMark, bool blnWriteToRegistry) {

@@ -3,6 +3,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -91,6 +92,9 @@ class ReaderCore {
     void SetFitPage(bool fit);
     // The page views have changed size: in fit mode the pages are fitted to them again.
     void FitToViews();
+    // In fit mode, finds the fitted size of the page or spread "Next" turns to, so that the
+    // turn need not: for the window to call while the reader is idle.
+    void PrepareNextFit();
     void SetBookMark(View view, const QString& strItemToMark, bool blnWriteToRegistry = false);
 
     // ---- navigation commands; each does nothing before start-up has finished or after
@@ -170,11 +174,17 @@ class ReaderCore {
     bool FetchPage(View view, int16_t pageNo);
     // Writes the document of the fetched page `pageNo` into `view` at the shown text size.
     void WritePage(View view, int16_t pageNo);
-    QString DocumentAt(View view, int16_t pageNo, int textSize) const;
+    QString DocumentAt(const QString& pageText, int16_t pageNo, int textSize) const;
     // The views of the current mode and the pages they show for page `pageNo`.
     std::vector<std::pair<View, int16_t>> ShownPages(int16_t pageNo) const;
-    // The largest text size at which all fetched `pages` fit their views.
-    int FittedTextSize(const std::vector<std::pair<View, int16_t>>& pages);
+    struct PageToFit {
+        View view;
+        int16_t page;
+        const QString* text;
+    };
+    // The largest text size at which all `pages` fit their views, measured once per page or
+    // spread while the views keep their size.
+    int FittedTextSize(const std::vector<PageToFit>& pages);
     void ShowChosenPage(int page);
     void SetTextSize(int size);
     enum class Chooser { Sura, Juz, Hizb };
@@ -195,6 +205,8 @@ class ReaderCore {
     bool fitPage_ = false;
     // The size that fitted last: where the next search starts.
     int fitGuess_ = 35;
+    // The fitted sizes found at the views' present size, by first page and mode.
+    std::map<int, int> fittedSizes_;
     Theme theme_ = Theme::Light;
     PageMode mode_ = PageMode::Single;
     QString bookmarkPage_;

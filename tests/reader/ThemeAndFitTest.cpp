@@ -164,6 +164,12 @@ TEST_F(ThemeAndFitTest, FitModeShowsTheLargestSizeBothPagesFitAndFollowsTheViews
     core_->NextPage();
     EXPECT_EQ(ShownSize(View::PageOne), 52);
     EXPECT_LE(screen_.fitTries, 4);
+    // A size found ahead, while idle, leaves nothing to measure at the turn.
+    core_->PrepareNextFit();
+    screen_.fitTries = 0;
+    core_->NextPage();
+    EXPECT_EQ(screen_.fitTries, 0);
+    EXPECT_EQ(ShownSize(View::PageTwo), 52);
     // Resized views: the pages are written again only when the size changes.
     const int writes = Shown(View::PageOne).writes;
     core_->FitToViews();
@@ -215,7 +221,8 @@ TEST_F(ThemeAndFitTest, LargerSmallerOrATypedSizeLeaveFitModeFromTheFittedSize) 
     core_->SetFitPage(true);
     core_->SetFitPage(false);
     EXPECT_EQ(ShownSize(View::SinglePage), 30);
-    screen_.rooms[View::SinglePage] = 500;
+    screen_.rooms[View::SinglePage] = 500;  // a resize while not fitting
+    core_->FitToViews();
     core_->SetFitPage(true);
     EXPECT_EQ(ShownSize(View::SinglePage), 200);
     core_->IncreaseTextSize();
