@@ -39,7 +39,8 @@ class RealBookWindowTest : public ::testing::Test {
             ReaderServices{*store_, process_, boxes_, prompt_, clipboard_, shell_, menu_});
         window_->SetTempEnvironment(TempEnvironment{tmpDir_.path().toStdString(), std::nullopt});
         EXPECT_TRUE(window_->Start());
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+        window_->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window_.get()));
         return *window_;
     }
     void Store(const QString& key, const QString& value) {
@@ -178,7 +179,7 @@ TEST_F(RealBookWindowTest, FittedPagesShowWholeAndOneSizeMoreWouldNot) {
         w.cmdIncrease_Click();
         EXPECT_FALSE(w.findChild<QAction*>("mnuFitPage")->isChecked());
         EXPECT_NE(w.findChild<QPushButton*>("cmdTextSize")->text(), "Fit");
-        w.findChild<QAction*>("mnuFitPage")->trigger();
+        QTest::keyClick(&w, Qt::Key_0, Qt::ControlModifier);
         EXPECT_EQ(w.findChild<QPushButton*>("cmdTextSize")->text(), "Fit");
         w.close();
         EXPECT_EQ(Stored("FitPage"), "1");
