@@ -93,6 +93,7 @@ TEST(FitSearch, FindsTheLargestFittingSizeFromAnyGuessInFewTries) {
             int tries = 0;
             const int found = LargestFittingSize(10, 200, guess, [&](int size) {
                 ++tries;
+                EXPECT_TRUE(size >= 10 && size <= 200) << size;
                 return size <= largest;
             });
             EXPECT_EQ(found, std::clamp(largest, 10, 200)) << largest << " from " << guess;
