@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPalette>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
@@ -103,6 +104,38 @@ class CommandKeys : public QObject {
     frmMain& window_;
 };
 
+// The window's palette for a theme's colours.
+QPalette ThemePalette(const WindowColours& c) {
+    auto colour = [](Rgb rgb) { return QColor::fromRgba(rgb); };
+    QPalette palette(colour(c.button), colour(c.window));
+    const std::array<std::pair<QPalette::ColorRole, Rgb>, 17> roles = {{
+        {QPalette::Window, c.window},
+        {QPalette::WindowText, c.windowText},
+        {QPalette::Base, c.base},
+        {QPalette::AlternateBase, c.alternateBase},
+        {QPalette::Text, c.text},
+        {QPalette::Button, c.button},
+        {QPalette::ButtonText, c.buttonText},
+        {QPalette::Highlight, c.highlight},
+        {QPalette::HighlightedText, c.highlightedText},
+        {QPalette::Link, c.link},
+        {QPalette::ToolTipBase, c.toolTipBase},
+        {QPalette::ToolTipText, c.toolTipText},
+        {QPalette::PlaceholderText, c.placeholderText},
+        {QPalette::Light, c.light},
+        {QPalette::Mid, c.mid},
+        {QPalette::Dark, c.dark},
+        {QPalette::Shadow, c.shadow},
+    }};
+    for (const auto& [role, rgb] : roles) {
+        palette.setColor(role, colour(rgb));
+    }
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        palette.setColor(QPalette::Disabled, role, colour(c.disabledText));
+    }
+    return palette;
+}
+
 // The names of the suras of one label, each cut to `width` pixels.
 QString ElidedLines(const QString& text, const QFontMetrics& metrics, int width) {
     QStringList lines = text.split(QStringLiteral("\r\n"));
@@ -187,6 +220,27 @@ void frmMain::BuildMenus() {
         command(view, "mnuFullScreen", QStringLiteral("&Full Screen"), &frmMain::ToggleFullScreen);
     actFullScreen_->setCheckable(true);
     actFullScreen_->setShortcut(QKeySequence(Qt::Key_F11));
+    view->addSeparator();
+    actFitPage_ = view->addAction(QStringLiteral("Fit &Page"));
+    actFitPage_->setObjectName(QStringLiteral("mnuFitPage"));
+    actFitPage_->setCheckable(true);
+    actFitPage_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    connect(actFitPage_, &QAction::triggered, this,
+            [this](bool checked) { core_.SetFitPage(checked); });
+    QMenu* themes = menu(view, "mnuTheme", QStringLiteral("&Theme"));
+    auto* themeGroup = new QActionGroup(this);
+    const std::array<std::pair<Theme, const char*>, 3> themeCaptions = {
+        {{Theme::Light, "&Light"}, {Theme::Sepia, "&Sepia"}, {Theme::Night, "&Night"}}};
+    for (const auto& [theme, caption] : themeCaptions) {
+        QAction* action = themes->addAction(QString::fromLatin1(caption));
+        action->setObjectName(QStringLiteral("mnuTheme") + ThemeName(theme));
+        action->setCheckable(true);
+        themeGroup->addAction(action);
+        connect(action, &QAction::triggered, this,
+                [this, theme = theme] { core_.SetTheme(theme); });
+        actThemes_[static_cast<size_t>(theme)] = action;
+    }
+    actThemes_[static_cast<size_t>(Theme::Light)]->setChecked(true);
     QMenu* bookmark = menu(nullptr, "mnuBookmark", QStringLiteral("&Bookmark"));
     // The design's hint for this command is F2.
     command(bookmark, "mnuGotoBookMark", QStringLiteral("&Go to Bookmark"),
@@ -517,6 +571,48 @@ void frmMain::ShowCaptions(const Captions& captions) {
                                : QStringLiteral("Page ") + captions.pageNumber);
     lblPage2_->setVisible(captions.showRightSuras);
     ShowFooterLabels();
+    if (core_.FitPage()) {
+        // The next page's fitted size is found while the reader reads this one.
+        QTimer::singleShot(0, this, [this] { core_.PrepareNextFit(); });
+    }
+}
+
+void frmMain::ShowTheme(Theme theme) {
+    actThemes_[static_cast<size_t>(theme)]->setChecked(true);
+    // The desktop's palette, kept from before the first theme was applied; Light shows it.
+    static std::optional<QPalette> desktop;
+    if (const auto colours = WindowColoursOf(theme)) {
+        if (!desktop) {
+            desktop = QApplication::palette();
+        }
+        QApplication::setPalette(ThemePalette(*colours));
+    } else if (desktop) {
+        QApplication::setPalette(*desktop);
+    }
+    ShownColours shown;
+    if (theme != Theme::Light) {
+        shown.name = ThemeName(theme);
+        shown.page = [theme](QRgb colour) { return PageColour(theme, colour); };
+        shown.image = [theme](QRgb pixel) { return FrameColour(theme, pixel); };
+    }
+    for (View v : kAllViews) {
+        PageView(v).SetShownColours(shown);
+    }
+}
+
+void frmMain::ShowFitPage(bool fit) {
+    actFitPage_->setChecked(fit);
+    // A fitted page needs no scroll bar; one that cannot fit even at the smallest size gets it.
+    const Qt::ScrollBarPolicy policy = fit ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOn;
+    for (View v : kAllViews) {
+        if (PageView(v).verticalScrollBarPolicy() != policy) {
+            PageView(v).setVerticalScrollBarPolicy(policy);
+        }
+    }
+}
+
+bool frmMain::Fits(View view, const QString& document) {
+    return PageView(view).Fits(document);
 }
 
 // ---------------------------------------------------------------- start-up and shut-down
@@ -629,6 +725,7 @@ void frmMain::Form_Resize() {
     const TwipRect outer = OuterTwips();
     layout_ = FormResize(outer.Width, outer.Height, layout_.fraFooter.Height, layout_);
     ApplyLayout();
+    core_.FitToViews();
 }
 
 // ---------------------------------------------------------------- pages

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -123,6 +124,9 @@ class frmMain : public QMainWindow, private ReaderScreen {
     void ScrollToLink(View view, const QString& target) override;
     void ShowMode(PageMode mode) override;
     void ShowCaptions(const Captions& captions) override;
+    void ShowTheme(Theme theme) override;
+    void ShowFitPage(bool fit) override;
+    bool Fits(View view, const QString& document) override;
 
     void BuildMenus();
     void BuildControls();
@@ -175,6 +179,8 @@ class frmMain : public QMainWindow, private ReaderScreen {
     QAction* actSinglePage_ = nullptr;
     QAction* actDoublePage_ = nullptr;
     QAction* actFullScreen_ = nullptr;
+    QAction* actFitPage_ = nullptr;
+    std::array<QAction*, 3> actThemes_{};
     Captions captions_;
     // The outer rectangle start-up placed the window at, kept until the frame is known.
     std::optional<QRect> placedOuter_;

@@ -2,8 +2,11 @@
 // mode, each fetched from its archive (a view never shows the same page twice in a row), laid
 // out and painted offscreen.
 // Prints p50, p95 and max per turn. Run from the build's bin folder, where the archives are.
+#include <QAction>
 #include <QApplication>
+#include <QEventLoop>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -40,6 +43,41 @@ void Report(const char* what, std::vector<double> ms) {
     };
     std::printf("%-28s turns %4zu  p50 %6.2f ms  p95 %6.2f ms  max %6.2f ms\n", what, ms.size(),
                 at(0.50), at(0.95), ms.back());
+}
+
+// Reading on in fit mode: each spread after the previous one, turned after a 300 ms pause (the
+// reader's idle time between turns); the turn finds the fitted size of both pages, writes and
+// paints them.
+void SequentialFitSpreadTurns(pagora::frmMain& window, int width, int height, int turns) {
+    // The start-up placement keeps the window on the (small) offscreen screen.
+    window.resize(width, height);
+    QApplication::processEvents();
+    window.mnuDoublePage();
+    window.findChild<QAction*>(QStringLiteral("mnuFitPage"))->setChecked(false);
+    window.findChild<QAction*>(QStringLiteral("mnuFitPage"))->trigger();
+    window.LoadQuranPage(1);
+    QWidget& area = window.PageArea(pagora::PageMode::Double);
+    std::vector<double> ms;
+    for (int turn = 0; turn < std::min(turns, 50); ++turn) {
+        QEventLoop pause;
+        QTimer::singleShot(300, &pause, &QEventLoop::quit);
+        pause.exec();
+        const auto start = std::chrono::steady_clock::now();
+        window.cmdNext_Click();
+        area.repaint();
+        ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
+    }
+    std::sort(ms.begin(), ms.end());
+    auto at = [&](double q) {
+        return ms[static_cast<size_t>(q * static_cast<double>(ms.size() - 1) + 0.5)];
+    };
+    std::printf(
+        "sequential fit spread turn  %dx%d  p50 %.1f ms  p95 %.1f ms  max %.1f ms  "
+        "(%zu turns; window %d x %d px, text size %d px at the end)\n",
+        width, height, at(0.50), at(0.95), ms.back(), ms.size(), window.width(), window.height(),
+        window.Core().ShownTextSize());
 }
 
 }  // namespace
@@ -126,6 +164,7 @@ int main(int argc, char** argv) {
         Report("  of which painting", singlePaints);
         Report("  CPU time of the turn", singleCpu);
     }
+    SequentialFitSpreadTurns(window, width, height, turns);
     window.close();
     return 0;
 }

@@ -10,6 +10,8 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QImage>
+#include <QPalette>
 #include <QPixmap>
 #include <QRawFont>
 #include <QRegularExpression>
@@ -20,6 +22,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextFrame>
 #include <QTextLayout>
 #include <QUrl>
 #include <algorithm>
@@ -88,8 +91,9 @@ QString ShownImageSize(const QString& tag, bool background) {
 
 // The page frame names its images by absolute file path. Qt would parse such a value as a
 // URL, losing any "#", "?" or "%" in the folder name, so absolute paths become file URLs.
-// The size the tag shows the image at travels with the URL, for loadResource.
-QString FileUrlsForPaths(const QString& tag) {
+// The size the tag shows the image at and the colours it is shown in travel with the URL, for
+// loadResource: "#40x40", "#night", "#40x40-night".
+QString FileUrlsForPaths(const QString& tag, const QString& imageColours) {
     static const QRegularExpression attribute(
         QStringLiteral(R"re(\b(src|background)(\s*=\s*)(?:"(/[^"]*)"|'(/[^']*)'|(/[^\s>"']*)))re"),
         QRegularExpression::CaseInsensitiveOption);
@@ -107,8 +111,11 @@ QString FileUrlsForPaths(const QString& tag) {
         QUrl url = QUrl::fromLocalFile(path);
         const QString shownSize =
             ShownImageSize(tag, m.captured(1).compare(u"background", Qt::CaseInsensitive) == 0);
-        if (!shownSize.isEmpty()) {
-            url.setFragment(shownSize);
+        const QString fragment = shownSize +
+                                 (shownSize.isEmpty() || imageColours.isEmpty() ? QString() : "-") +
+                                 imageColours;
+        if (!fragment.isEmpty()) {
+            url.setFragment(fragment);
         }
         out += QStringView(tag).mid(last, m.capturedStart() - last);
         out += m.captured(1) + m.captured(2) + u'"' + QString::fromLatin1(url.toEncoded()) + u'"';
@@ -141,7 +148,7 @@ qsizetype TagEnd(const QString& html, qsizetype from) {
 // an anonymous block in a browser, which drops the whitespace in front of it. Qt instead joins
 // that whitespace and the content into the closed block, and splits a link that holds another
 // link there; an explicit <div> around the run gives the browser's structure.
-QString BrowserBlocks(const QString& html) {
+QString BrowserBlocks(const QString& html, const QString& imageColours) {
     QString out;
     out.reserve(html.size() + html.size() / 16);
     bool afterBlock = false;  // the last thing seen closed a block
@@ -217,12 +224,12 @@ QString BrowserBlocks(const QString& html) {
                 out += QStringLiteral("</div>");
                 wrapped = false;
             }
-            out += closing ? tag : FileUrlsForPaths(JustifyAttribute(tag));
+            out += closing ? tag : FileUrlsForPaths(JustifyAttribute(tag), imageColours);
             afterBlock = closing || name == u"hr";
             continue;
         }
         openAnonymous();
-        out += closing ? tag : FileUrlsForPaths(tag);
+        out += closing ? tag : FileUrlsForPaths(tag, imageColours);
     }
     if (wrapped) {
         out += QStringLiteral("</div>");
@@ -327,6 +334,110 @@ int ShownPixelSize(const QTextBlock& block) {
                              : formats.first().format.intProperty(QTextFormat::FontPixelSize);
 }
 
+// Centred lines (sura headers, the basmala) never wrap: one that does is drawn smaller.
+void FitCentredLines(QTextDocument* doc) {
+    doc->documentLayout()->documentSize();  // lays the whole document out
+    const qreal width = doc->pageSize().width();
+    // A line that still wraps after shrinking (Qt keeps room for ink that reaches past the
+    // last letter's advance) shrinks again, by a few per cent at least.
+    for (int round = 0; round < 6; ++round) {
+        bool changed = false;
+        for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+            const QTextLayout* layout = block.layout();
+            if (!IsCentred(block) || layout->lineCount() < 2) {
+                continue;
+            }
+            const int shown = ShownPixelSize(block);
+            QFont font = TextFont(block);
+            font.setPixelSize(shown);
+            const QFontMetricsF metrics(font);
+            const qreal natural = std::max({metrics.horizontalAdvance(block.text()),
+                                            metrics.boundingRect(block.text()).width(), qreal(1)});
+            const qreal room = layout->lineAt(0).width();
+            const int size =
+                std::clamp(static_cast<int>(shown * std::min(room / natural * 0.98, 0.96)), 1,
+                           std::max(1, shown - 1));
+            FittedSizes().insert(FitKey(width, block), size);
+            SetBlockPixelSize(block, size);
+            doc->markContentsDirty(block.position(), block.length());
+            changed = true;
+        }
+        if (!changed) {
+            return;
+        }
+        doc->documentLayout()->documentSize();
+    }
+}
+
+// Shows the document in `colours`: each colour it names for text and frame backgrounds passes
+// through the page map.
+void ShowInColours(QTextDocument& doc, const ShownColours& colours) {
+    if (colours.name.isEmpty() || !colours.page) {
+        return;
+    }
+    auto shown = [&](QBrush brush) {
+        brush.setColor(QColor::fromRgba(colours.page(brush.color().rgba())));
+        return brush;
+    };
+    std::vector<QTextFrame*> frames{doc.rootFrame()};
+    while (!frames.empty()) {
+        QTextFrame* frame = frames.back();
+        frames.pop_back();
+        QTextFrameFormat format = frame->frameFormat();
+        if (format.hasProperty(QTextFormat::BackgroundBrush)) {
+            format.setBackground(shown(format.background()));
+            frame->setFrameFormat(format);
+        }
+        const QList<QTextFrame*> children = frame->childFrames();
+        frames.insert(frames.end(), children.begin(), children.end());
+    }
+    struct Run {
+        int start, end;
+        QBrush brush;
+    };
+    std::vector<Run> runs;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            if (fragment.isValid() && format.hasProperty(QTextFormat::ForegroundBrush)) {
+                runs.push_back({fragment.position(), fragment.position() + fragment.length(),
+                                shown(format.foreground())});
+            }
+        }
+    }
+    QTextCursor cursor(&doc);
+    cursor.beginEditBlock();
+    for (const Run& run : runs) {
+        QTextCharFormat colour;
+        colour.setForeground(run.brush);
+        cursor.setPosition(run.start);
+        cursor.setPosition(run.end, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(colour);
+    }
+    cursor.endEditBlock();
+}
+
+// The image in `colours`: a palette image by its palette, any other pixel by pixel.
+QImage InColours(QImage image, const ShownColours& colours) {
+    if (image.format() == QImage::Format_Indexed8) {
+        QList<QRgb> table = image.colorTable();
+        for (QRgb& colour : table) {
+            colour = colours.image(colour);
+        }
+        image.setColorTable(table);
+        return image;
+    }
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            line[x] = colours.image(line[x]);
+        }
+    }
+    return image;
+}
+
 }  // namespace
 
 BrowserControl::BrowserControl(const QString& name, QWidget* parent)
@@ -391,13 +502,18 @@ void BrowserControl::DocumentWrite(const QString& html) {
     pending_ += html;
 }
 
+QString BrowserControl::ShownHtml(const QString& html) const {
+    QString shown = BrowserBlocks(html, colours_.name);
+    if (FontChoice().replaced) {
+        shown.replace(kMushafFamily, kStandInFamily, Qt::CaseInsensitive);
+    }
+    return shown;
+}
+
 void BrowserControl::DocumentClose() {
-    QString html = BrowserBlocks(pending_);
+    QString html = ShownHtml(pending_);
     pending_.clear();
     MushafFontChoice& font = FontChoice();
-    if (font.replaced) {
-        html.replace(kMushafFamily, kStandInFamily, Qt::CaseInsensitive);
-    }
     setHtml(html);
     if (const char32_t missing = MissingMushafGlyph(*document())) {
         font.replaced = true;
@@ -409,43 +525,40 @@ void BrowserControl::DocumentClose() {
         html.replace(kMushafFamily, kStandInFamily, Qt::CaseInsensitive);
         setHtml(html);
     }
-    FitCentredLines();
+    ShowInColours(*document(), colours_);
+    FitCentredLines(document());
     JustifyBetweenWords(*document());
 }
 
-void BrowserControl::FitCentredLines() {
-    QTextDocument* doc = document();
-    doc->documentLayout()->documentSize();  // lays the whole document out
-    const qreal width = doc->pageSize().width();
-    // A line that still wraps after shrinking (Qt keeps room for ink that reaches past the
-    // last letter's advance) shrinks again, by a few per cent at least.
-    for (int round = 0; round < 6; ++round) {
-        bool changed = false;
-        for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-            const QTextLayout* layout = block.layout();
-            if (!IsCentred(block) || layout->lineCount() < 2) {
-                continue;
-            }
-            const int shown = ShownPixelSize(block);
-            QFont font = TextFont(block);
-            font.setPixelSize(shown);
-            const QFontMetricsF metrics(font);
-            const qreal natural = std::max({metrics.horizontalAdvance(block.text()),
-                                            metrics.boundingRect(block.text()).width(), qreal(1)});
-            const qreal room = layout->lineAt(0).width();
-            const int size =
-                std::clamp(static_cast<int>(shown * std::min(room / natural * 0.98, 0.96)), 1,
-                           std::max(1, shown - 1));
-            FittedSizes().insert(FitKey(width, block), size);
-            SetBlockPixelSize(block, size);
-            doc->markContentsDirty(block.position(), block.length());
-            changed = true;
-        }
-        if (!changed) {
-            return;
-        }
-        doc->documentLayout()->documentSize();
+void BrowserControl::SetShownColours(ShownColours colours) {
+    colours_ = std::move(colours);
+    if (colours_.name.isEmpty() || !colours_.page) {
+        setPalette(QPalette());
+        return;
     }
+    QPalette shown = palette();
+    shown.setColor(QPalette::Base, QColor::fromRgba(colours_.page(qRgb(255, 255, 255))));
+    shown.setColor(QPalette::Text, QColor::fromRgba(colours_.page(qRgb(0, 0, 0))));
+    setPalette(shown);
+}
+
+bool BrowserControl::Fits(const QString& html) {
+    if (measure_ == nullptr) {
+        // A child of the view, so that its images come through the view's loadResource.
+        measure_ = new QTextDocument(this);
+        measure_->setUndoRedoEnabled(false);
+    }
+    measure_->setDefaultFont(document()->defaultFont());
+    measure_->setDefaultTextOption(document()->defaultTextOption());
+    measure_->setDocumentMargin(document()->documentMargin());
+    measure_->setHtml(ShownHtml(html));
+    // The room the viewport has with no scroll bar shown.
+    const QRect room = contentsRect().marginsRemoved(viewportMargins());
+    measure_->setTextWidth(room.width());
+    FitCentredLines(measure_);
+    // The view sets its scroll ranges from the document's size rounded to whole pixels.
+    const QSize needed = measure_->documentLayout()->documentSize().toSize();
+    return needed.height() <= room.height() && needed.width() <= room.width();
 }
 
 void BrowserControl::paintEvent(QPaintEvent* event) {
@@ -465,7 +578,7 @@ void BrowserControl::resizeEvent(QResizeEvent* event) {
     }
     QTextBrowser::resizeEvent(event);
     if (newWidth) {
-        FitCentredLines();
+        FitCentredLines(document());
     }
 }
 
@@ -490,8 +603,12 @@ QVariant BrowserControl::loadResource(int type, const QUrl& name) {
     // An image given a size is drawn from a picture made for that size on this screen, one
     // screen pixel for one picture pixel: sharp on high-density screens, and smoothly scaled.
     const qreal ratio = devicePixelRatioF();
-    const QStringList shown = name.fragment().split(u'x');
-    const QSize size = shown.size() == 2 ? QSize(shown[0].toInt(), shown[1].toInt()) : QSize();
+    static const QRegularExpression shownSize(QStringLiteral(R"(^(\d+)x(\d+))"));
+    const QRegularExpressionMatch shown = shownSize.match(name.fragment());
+    const QSize size =
+        shown.hasMatch() ? QSize(shown.captured(1).toInt(), shown.captured(2).toInt()) : QSize();
+    const bool recoloured =
+        !colours_.name.isEmpty() && colours_.image && name.fragment().endsWith(colours_.name);
     const QString key = path + u'#' + name.fragment() + u'@' + QString::number(ratio);
     if (!info.isFile()) {
         decoded.remove(key);
@@ -503,9 +620,14 @@ QVariant BrowserControl::loadResource(int type, const QUrl& name) {
     }
     QFile file(path);
     QPixmap pixmap;
-    if (!file.open(QIODevice::ReadOnly) || !pixmap.loadFromData(file.readAll())) {
+    QImage image;
+    if (!file.open(QIODevice::ReadOnly) ||
+        !(recoloured ? image.loadFromData(file.readAll()) : pixmap.loadFromData(file.readAll()))) {
         decoded.remove(key);
         return QTextBrowser::loadResource(type, name);
+    }
+    if (recoloured) {
+        pixmap = QPixmap::fromImage(InColours(image, colours_));
     }
     if (!size.isEmpty()) {
         pixmap = pixmap.scaled(size * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -548,12 +670,15 @@ std::vector<BrowserControl::Anchor> BrowserControl::Anchors() const {
     return anchors;
 }
 
-void BrowserControl::SetAnchorColor(size_t index, const QColor& color) {
+void BrowserControl::SetAnchorColor(size_t index, const QColor& wanted) {
     const std::vector<Anchor> anchors = Anchors();
     if (index >= anchors.size()) {
         return;
     }
     const Anchor& anchor = anchors[index];
+    const QColor color = colours_.name.isEmpty() || !colours_.page
+                             ? wanted
+                             : QColor::fromRgba(colours_.page(wanted.rgba()));
     // Only the anchor's own text: a link nested inside it keeps its colour.
     std::vector<std::pair<int, int>> ranges;
     for (QTextBlock block = document()->findBlock(anchor.start);

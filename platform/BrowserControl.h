@@ -4,9 +4,22 @@
 #include <QPoint>
 #include <QString>
 #include <QTextBrowser>
+#include <functional>
 #include <vector>
 
 namespace pagora {
+
+// Colours a page view shows its documents in, in place of the colours the documents name.
+struct ShownColours {
+    // Tells the recolourings apart (the recoloured images are kept by it); empty for the
+    // documents' own colours, when the maps are not used.
+    QString name;
+    // Each colour a document names for its text, links and backgrounds, and the view's own
+    // white and black round and under it.
+    std::function<QRgb(QRgb)> page;
+    // Each pixel of the images a document shows.
+    std::function<QRgb(QRgb)> image;
+};
 
 // The page view: a QTextBrowser that behaves like an embedded web-browser control. A document is
 // written whole (DocumentClear, DocumentWrite..., DocumentClose renders it), links never navigate
@@ -33,6 +46,12 @@ class BrowserControl : public QTextBrowser {
     void DocumentWrite(const QString& html);
     void DocumentClose();
 
+    // The colours of the documents shown from now on.
+    void SetShownColours(ShownColours colours);
+    // Whether `html` would show whole in the view at its present size, with no vertical scroll
+    // bar: the document is laid out as the view would lay it out, without showing it.
+    bool Fits(const QString& html);
+
     // The anchors of the shown document in document order, like getElementsByTagName("A").
     struct Anchor {
         QString href;  // "about:blank" followed by the link's target, e.g. "about:blank#num3"
@@ -43,8 +62,9 @@ class BrowserControl : public QTextBrowser {
         QString target;  // the link's own target as written, e.g. "#num3"
     };
     std::vector<Anchor> Anchors() const;
-    // Sets the inline colour of anchor `index` (as returned by Anchors()); text of a link nested
-    // inside it keeps its own colour. An index out of range is ignored.
+    // Sets the inline colour of anchor `index` (as returned by Anchors()), shown in the view's
+    // colours; text of a link nested inside it keeps its own colour. An index out of range is
+    // ignored.
     void SetAnchorColor(size_t index, const QColor& color);
     // Colour currently set for anchor `index` by the style sheet or SetAnchorColor; invalid when
     // none is set or the index is out of range.
@@ -71,11 +91,14 @@ class BrowserControl : public QTextBrowser {
     void BeforeNavigate2(const QString& url, bool& cancel);
 
   private:
-    // Centred lines (sura headers, the basmala) never wrap: one that does is drawn smaller.
-    void FitCentredLines();
+    // The html as the view's rich text takes it.
+    QString ShownHtml(const QString& html) const;
 
     QString name_;
     QString pending_;
+    ShownColours colours_;
+    // Where Fits lays documents out; made on first use.
+    QTextDocument* measure_ = nullptr;
 };
 
 // Makes "Amiri Quran" stand in for the mushaf font "KFGQPC Uthmanic Script HAFS" when that font

@@ -36,6 +36,42 @@ std::optional<int> PreviousPage(int currentPage, PageMode mode) {
     return std::nullopt;
 }
 
+int LargestFittingSize(int low, int high, int guess, const std::function<bool(int)>& fits) {
+    guess = std::clamp(guess, low, high);
+    // Invariant: every size up to `good` fits (or `good` is below the range), none from `bad`.
+    int good = low - 1;
+    int bad = high + 1;
+    int step = 1;
+    if (fits(guess)) {
+        good = guess;
+        while (good < high) {
+            const int next = std::min(high, good + step);
+            if (!fits(next)) {
+                bad = next;
+                break;
+            }
+            good = next;
+            step *= 2;
+        }
+    } else {
+        bad = guess;
+        while (bad > low) {
+            const int next = std::max(low, bad - step);
+            if (fits(next)) {
+                good = next;
+                break;
+            }
+            bad = next;
+            step *= 2;
+        }
+    }
+    while (bad - good > 1) {
+        const int middle = good + (bad - good) / 2;
+        (fits(middle) ? good : bad) = middle;
+    }
+    return std::max(low, good);
+}
+
 // The buttons stop at the limits and also at any size past them (a hand-edited setting), so
 // that repeated clicks cannot run the size away from the valid range.
 std::optional<int> IncreasedTextSize(int textSize) {

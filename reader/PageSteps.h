@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include "reader/ReaderScreen.h"
@@ -17,6 +18,12 @@ std::optional<int> PreviousPage(int currentPage, PageMode mode);
 // The text size after "+" or "-", nothing at the limit (200 or 10) or beyond it.
 std::optional<int> IncreasedTextSize(int textSize);
 std::optional<int> DecreasedTextSize(int textSize);
+
+// The largest size from `low` to `high` for which `fits` holds, `low` when none does; `fits`
+// must hold for every size below one it holds for. The search starts at `guess` (the size
+// that fitted last, most often right again) and spreads out from there, so that a right
+// guess costs two tries and a wrong one a few more.
+int LargestFittingSize(int low, int high, int guess, const std::function<bool(int)>& fits);
 
 // Which ways the page view that a key concerns can still scroll.
 struct ScrollRoom {

@@ -1,5 +1,6 @@
 #include "reader/ReaderCore.h"
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -127,6 +128,11 @@ void ReaderCore::ReadSettings() {
     mode_ = settings_.Text(setting::kPageMode, QStringLiteral("1")) == QStringLiteral("1")
                 ? PageMode::Single
                 : PageMode::Double;
+    theme_ = ThemeNamed(settings_.OneOf(setting::kTheme, {"light", "sepia", "night"}))
+                 .value_or(Theme::Light);
+    fitPage_ = settings_.OneOf(setting::kFitPage, {"0", "1"}) == QStringLiteral("1");
+    shownSize_ = textSize_;
+    fitGuess_ = textSize_;
     bookmarkPage_ = settings_.Text(setting::kBookmarkPage, QString());
     bookmarkItem_ = settings_.Text(setting::kBookmarkAya, QString());
 }
@@ -145,6 +151,7 @@ TwipRect ReaderCore::StoredOuterRect(const TwipRect& shown,
 }
 
 void ReaderCore::ShowFirstPage() {
+    screen_.ShowTheme(theme_);
     screen_.ShowMode(mode_);
     started_ = true;
     LoadQuranPage(currentPage_);
@@ -179,6 +186,8 @@ void ReaderCore::SaveSettings(int windowState, const TwipRect& outer, bool fullS
     Save(setting::kFontSize, QString::number(textSize_));
     Save(setting::kPageNo, QString::number(currentPage_));
     Save(setting::kPageMode, PageModeText(mode_));
+    Save(setting::kTheme, ThemeName(theme_));
+    Save(setting::kFitPage, fitPage_ ? QStringLiteral("1") : QStringLiteral("0"));
     // Like a maximised window, a full-screen one keeps the placement it had before.
     if (windowState != kStateMaximised && !fullScreen) {
         Save(setting::kLeft, SingleText(outer.Left));
@@ -218,26 +227,66 @@ void ReaderCore::ShowPageFailure(View view, int16_t pageNo, const QString& why) 
                   QStringLiteral("</p></BODY></HTML>"));
 }
 
+bool ReaderCore::FetchPage(View view, int16_t pageNo) {
+    const QString pageKey = PadWithZeros(pageNo, 3);
+    ViewSlot& slot = Slot(view);
+    if (slot.tag == pageKey) {
+        return true;
+    }
+    try {
+        slot.pageText = AddBookMarkLinks(pageSource_->FetchPageText(pageKey));
+    } catch (const std::exception& error) {
+        ShowPageFailure(view, pageNo, QString::fromStdString(error.what()));
+        return false;
+    }
+    slot.tag = pageKey;
+    return true;
+}
+
+QString ReaderCore::DocumentAt(const QString& pageText, int16_t pageNo, int textSize) const {
+    return BuildPageDocument(pageText, pageNo, index_.suraMarker, index_.pageFrame, textSize);
+}
+
+void ReaderCore::WritePage(View view, int16_t pageNo) {
+    const QString pageKey = PadWithZeros(pageNo, 3);
+    WriteView(view, pageKey, DocumentAt(Slot(view).pageText, pageNo, shownSize_));
+    if (bookmarkPage_ == pageKey) {
+        SetBookMark(view, bookmarkItem_, false);
+    }
+}
+
 void ReaderCore::LoadPage(View view, int16_t intPageNo) {
     if (intPageNo > kPageCount || intPageNo < kFirstPage) {
         return;
     }
-    const QString pageKey = PadWithZeros(intPageNo, 3);
-    ViewSlot& slot = Slot(view);
-    if (slot.tag != pageKey) {
-        try {
-            slot.pageText = AddBookMarkLinks(pageSource_->FetchPageText(pageKey));
-        } catch (const std::exception& error) {
-            ShowPageFailure(view, intPageNo, QString::fromStdString(error.what()));
-            return;
-        }
+    if (FetchPage(view, intPageNo)) {
+        WritePage(view, intPageNo);
     }
-    WriteView(view, pageKey,
-              BuildPageDocument(slot.pageText, intPageNo, index_.suraMarker, index_.pageFrame,
-                                textSize_));
-    if (bookmarkPage_ == pageKey) {
-        SetBookMark(view, bookmarkItem_, false);
+}
+
+std::vector<std::pair<View, int16_t>> ReaderCore::ShownPages(int16_t pageNo) const {
+    if (mode_ == PageMode::Single) {
+        return {{View::SinglePage, pageNo}};
     }
+    const auto right = static_cast<int16_t>(pageNo % 2 == 0 ? pageNo - 1 : pageNo);
+    return {{View::PageOne, right}, {View::PageTwo, static_cast<int16_t>(right + 1)}};
+}
+
+int ReaderCore::FittedTextSize(const std::vector<PageToFit>& pages) {
+    if (pages.empty()) {
+        return shownSize_;
+    }
+    const int key = pages.front().page * 2 + (mode_ == PageMode::Double ? 1 : 0);
+    if (const auto known = fittedSizes_.find(key); known != fittedSizes_.end()) {
+        return known->second;
+    }
+    fitGuess_ = LargestFittingSize(kSmallestTextSize, kLargestTextSize, fitGuess_, [&](int size) {
+        return std::all_of(pages.begin(), pages.end(), [&](const PageToFit& page) {
+            return screen_.Fits(page.view, DocumentAt(*page.text, page.page, size));
+        });
+    });
+    fittedSizes_[key] = fitGuess_;
+    return fitGuess_;
 }
 
 QString ReaderCore::SurasInPage(int16_t intPage) const {
@@ -249,16 +298,24 @@ QString ReaderCore::GetSuraVerse(int16_t intPage, int16_t intVerseNoInPage) cons
 }
 
 void ReaderCore::LoadQuranPage(int16_t intPageNo) {
+    screen_.ShowFitPage(fitPage_);
+    std::vector<PageToFit> shown;
+    for (const auto& [view, page] : ShownPages(intPageNo)) {
+        if (page >= kFirstPage && page <= kPageCount && FetchPage(view, page)) {
+            shown.push_back({view, page, &Slot(view).pageText});
+        }
+    }
+    shownSize_ = static_cast<int16_t>(fitPage_ ? FittedTextSize(shown) : textSize_);
+    for (const PageToFit& page : shown) {
+        WritePage(page.view, page.page);
+    }
     Captions captions;
-    captions.textSize = QString::number(textSize_);
+    captions.textSize = fitPage_ ? QStringLiteral("Fit") : QString::number(textSize_);
     if (mode_ == PageMode::Single) {
-        LoadPage(View::SinglePage, intPageNo);
         captions.pageNumber = QString::number(intPageNo);
         captions.suras = SurasInPage(intPageNo);
     } else {
         const int right = intPageNo % 2 == 0 ? intPageNo - 1 : intPageNo;
-        LoadPage(View::PageOne, static_cast<int16_t>(right));
-        LoadPage(View::PageTwo, static_cast<int16_t>(right + 1));
         captions.pageNumber =
             QString::number(right + 1) + QLatin1Char(' ') + QString::number(right);
         currentPage_ = static_cast<int16_t>(right);
@@ -276,6 +333,60 @@ void ReaderCore::SetPageMode(PageMode mode) {
     mode_ = mode;
     screen_.ShowMode(mode_);
     LoadQuranPage(currentPage_);
+}
+
+void ReaderCore::SetTheme(Theme theme) {
+    theme_ = theme;
+    if (!started_) {
+        return;
+    }
+    screen_.ShowTheme(theme_);
+    // The pages are written again to show in the theme's colours.
+    LoadQuranPage(currentPage_);
+}
+
+void ReaderCore::SetFitPage(bool fit) {
+    if (!started_) {
+        return;
+    }
+    fitPage_ = fit;
+    LoadQuranPage(currentPage_);
+}
+
+void ReaderCore::FitToViews() {
+    fittedSizes_.clear();
+    if (!started_ || !fitPage_) {
+        return;
+    }
+    std::vector<PageToFit> shown;
+    for (const auto& [view, page] : ShownPages(currentPage_)) {
+        if (Slot(view).tag == PadWithZeros(page, 3)) {
+            shown.push_back({view, page, &Slot(view).pageText});
+        }
+    }
+    if (FittedTextSize(shown) != shownSize_) {
+        LoadQuranPage(currentPage_);
+    }
+}
+
+void ReaderCore::PrepareNextFit() {
+    const auto next = started_ && fitPage_ ? pagora::NextPage(currentPage_, mode_) : std::nullopt;
+    if (!next) {
+        return;
+    }
+    std::vector<std::pair<View, int16_t>> pages = ShownPages(static_cast<int16_t>(*next));
+    std::vector<QString> texts;
+    texts.reserve(pages.size());
+    std::vector<PageToFit> fitPages;
+    for (const auto& [view, page] : pages) {
+        try {
+            texts.push_back(AddBookMarkLinks(pageSource_->FetchPageText(PadWithZeros(page, 3))));
+        } catch (const std::exception&) {
+            return;  // the turn itself shows why
+        }
+        fitPages.push_back({view, page, &texts.back()});
+    }
+    FittedTextSize(fitPages);
 }
 
 void ReaderCore::SetBookMark(View view, const QString& strItemToMark, bool blnWriteToRegistry) {
@@ -296,6 +407,7 @@ void ReaderCore::ShowChosenPage(int page) {
 }
 
 void ReaderCore::SetTextSize(int size) {
+    fitPage_ = false;
     textSize_ = static_cast<int16_t>(size);
     LoadQuranPage(currentPage_);
 }
@@ -352,7 +464,7 @@ void ReaderCore::AskForTextSize() {
     if (!started_) {
         return;
     }
-    if (const auto size = AskForNumber(kTextSizePrompt, textSize_)) {
+    if (const auto size = AskForNumber(kTextSizePrompt, shownSize_)) {
         SetTextSize(*size);
     }
 }
@@ -361,8 +473,11 @@ void ReaderCore::IncreaseTextSize() {
     if (!started_) {
         return;
     }
-    if (const auto size = IncreasedTextSize(textSize_)) {
+    // Out of fit mode, the steps go from the size shown.
+    if (const auto size = IncreasedTextSize(shownSize_)) {
         SetTextSize(*size);
+    } else if (fitPage_) {
+        SetTextSize(shownSize_);
     }
 }
 
@@ -370,8 +485,10 @@ void ReaderCore::DecreaseTextSize() {
     if (!started_) {
         return;
     }
-    if (const auto size = DecreasedTextSize(textSize_)) {
+    if (const auto size = DecreasedTextSize(shownSize_)) {
         SetTextSize(*size);
+    } else if (fitPage_) {
+        SetTextSize(shownSize_);
     }
 }
 

@@ -3,8 +3,10 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "data/Module1.h"
@@ -83,6 +85,16 @@ class ReaderCore {
     QString SurasInPage(int16_t intPage) const;
     QString GetSuraVerse(int16_t intPage, int16_t intVerseNoInPage) const;
     void SetPageMode(PageMode mode);
+    // Colours the window and the pages for `theme`.
+    void SetTheme(Theme theme);
+    // In fit mode the pages show at the largest text size at which they fit their views whole;
+    // leaving it brings back the size last chosen by hand.
+    void SetFitPage(bool fit);
+    // The page views have changed size: in fit mode the pages are fitted to them again.
+    void FitToViews();
+    // In fit mode, finds the fitted size of the page or spread "Next" turns to, so that the
+    // turn need not: for the window to call while the reader is idle.
+    void PrepareNextFit();
     void SetBookMark(View view, const QString& strItemToMark, bool blnWriteToRegistry = false);
 
     // ---- navigation commands; each does nothing before start-up has finished or after
@@ -125,7 +137,12 @@ class ReaderCore {
     // The folder of the archives.
     QString ArchiveFolder() const;
     int16_t CurrentPage() const { return currentPage_; }
+    // The text size last chosen by hand, and the size the pages show at (the fitted one in
+    // fit mode).
     int16_t TextSize() const { return textSize_; }
+    int16_t ShownTextSize() const { return shownSize_; }
+    bool FitPage() const { return fitPage_; }
+    Theme CurrentTheme() const { return theme_; }
     PageMode Mode() const { return mode_; }
     const QuranIndex& Index() const { return index_; }
     const QString& BookmarkPage() const { return bookmarkPage_; }
@@ -152,6 +169,22 @@ class ReaderCore {
     // Whether `view` belongs to the page area of the current mode.
     bool ShowsView(View view) const;
     void ShowPageFailure(View view, int16_t pageNo, const QString& why);
+    // Reads the text of page `pageNo` into the slot of `view` unless it holds it already; false
+    // when it cannot be read, the failure shown in the view.
+    bool FetchPage(View view, int16_t pageNo);
+    // Writes the document of the fetched page `pageNo` into `view` at the shown text size.
+    void WritePage(View view, int16_t pageNo);
+    QString DocumentAt(const QString& pageText, int16_t pageNo, int textSize) const;
+    // The views of the current mode and the pages they show for page `pageNo`.
+    std::vector<std::pair<View, int16_t>> ShownPages(int16_t pageNo) const;
+    struct PageToFit {
+        View view;
+        int16_t page;
+        const QString* text;
+    };
+    // The largest text size at which all `pages` fit their views, measured once per page or
+    // spread while the views keep their size.
+    int FittedTextSize(const std::vector<PageToFit>& pages);
     void ShowChosenPage(int page);
     void SetTextSize(int size);
     enum class Chooser { Sura, Juz, Hizb };
@@ -168,6 +201,13 @@ class ReaderCore {
     QuranIndex index_;
     int16_t currentPage_ = 440;
     int16_t textSize_ = 35;
+    int16_t shownSize_ = 35;
+    bool fitPage_ = false;
+    // The size that fitted last: where the next search starts.
+    int fitGuess_ = 35;
+    // The fitted sizes found at the views' present size, by first page and mode.
+    std::map<int, int> fittedSizes_;
+    Theme theme_ = Theme::Light;
     PageMode mode_ = PageMode::Single;
     QString bookmarkPage_;
     QString bookmarkItem_;

@@ -3,6 +3,8 @@
 #include <QString>
 #include <array>
 
+#include "reader/Theme.h"
+
 namespace pagora {
 
 // The three page views of the main window.
@@ -41,6 +43,15 @@ class ReaderScreen {
     // Makes the page area of `mode` the visible one.
     virtual void ShowMode(PageMode mode) = 0;
     virtual void ShowCaptions(const Captions& captions) = 0;
+    // Colours the window and the page views for `theme`; the documents written from then on
+    // show in its colours.
+    virtual void ShowTheme(Theme theme) = 0;
+    // Fit mode on or off: the page views' scroll bars show only when needed while it is on.
+    // Comes before the documents of a page turn are written.
+    virtual void ShowFitPage(bool fit) = 0;
+    // Whether `document` would show whole in `view`, as it is sized now, without a vertical
+    // scroll bar.
+    virtual bool Fits(View view, const QString& document) = 0;
 };
 
 }  // namespace pagora

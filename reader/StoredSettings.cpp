@@ -1,5 +1,6 @@
 #include "reader/StoredSettings.h"
 
+#include <QStringList>
 #include <iostream>
 #include <limits>
 
@@ -58,6 +59,21 @@ int16_t StoredSettings::Whole(SettingKey key, int16_t fallback) const {
         return fallback;
     }
     return *value;
+}
+
+QString StoredSettings::OneOf(SettingKey key, std::initializer_list<const char*> choices) const {
+    const QString fallback = QString::fromLatin1(*choices.begin());
+    const QString text = Text(key, fallback);
+    QStringList names;
+    for (const char* choice : choices) {
+        if (text == QLatin1String(choice)) {
+            return text;
+        }
+        names << QLatin1Char('"') + QLatin1String(choice) + QLatin1Char('"');
+    }
+    const QString last = names.takeLast();
+    WarnUnusable(key, text, qPrintable(names.join(QStringLiteral(", ")) + " or " + last), fallback);
+    return fallback;
 }
 
 float StoredSettings::Twips(SettingKey key, float fallback, float low, float high) const {

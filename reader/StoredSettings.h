@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <vector>
 
@@ -35,6 +36,8 @@ namespace setting {
 inline constexpr SettingKey kFontSize{"UserSelection", "FontSize"};
 inline constexpr SettingKey kPageNo{"UserSelection", "Pageno"};
 inline constexpr SettingKey kPageMode{"UserSelection", "PageMode"};
+inline constexpr SettingKey kTheme{"UserSelection", "Theme"};
+inline constexpr SettingKey kFitPage{"UserSelection", "FitPage"};
 inline constexpr SettingKey kBookmarkPage{"Bookmark", "BookmarkPage"};
 inline constexpr SettingKey kBookmarkAya{"Bookmark", "BookmarkAya"};
 inline constexpr SettingKey kWindowState{"WindowState", "State"};
@@ -58,6 +61,8 @@ class StoredSettings {
     const QString& AppName() const { return appName_; }
     QString Text(SettingKey key, const QString& fallback) const;
     int16_t Whole(SettingKey key, int16_t fallback) const;
+    // One of `choices` (the first is the default).
+    QString OneOf(SettingKey key, std::initializer_list<const char*> choices) const;
     // A position or size in twips within [low, high].
     float Twips(SettingKey key, float fallback, float low, float high) const;
     // Throws pagora::Error when the value cannot be written.

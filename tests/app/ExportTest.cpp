@@ -213,6 +213,7 @@ TEST_F(ExportTest, BadArgumentsAreRefusedWithWhatIsAccepted) {
         {{"--page", "1", "--scale", "0", "--png", "a"}, "--scale needs a number from 1 to 4"},
         {{"--page", "1", "--scale", "nan", "--png", "a"}, "from 1 to 4"},
         {{"--page", "1", "--scale", "2", "--html", "a"}, "--scale goes with --png only"},
+        {{"--page", "1", "--theme", "dark", "--png", "a"}, "--theme needs light, sepia or night"},
         {{"--bogus"}, "the options are --page"},
         {{"--png"}, "--png needs a file name"}};
     for (const auto& [arguments, reason] : refused) {

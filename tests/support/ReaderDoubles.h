@@ -172,6 +172,10 @@ class RecordingScreen : public ReaderScreen {
     std::optional<PageMode> mode;
     Captions captions;
     std::vector<std::pair<View, QString>> scrolledTo;  // link targets scrolled into sight
+    std::optional<Theme> theme;
+    std::optional<bool> fitPage;
+    std::map<View, int> rooms;
+    int fitTries = 0;
 
     void WriteDocument(View view, const QString& pageKey, const QString& document) override {
         ViewState& state = views[view];
@@ -196,6 +200,16 @@ class RecordingScreen : public ReaderScreen {
     }
     void ShowMode(PageMode shown) override { mode = shown; }
     void ShowCaptions(const Captions& shown) override { captions = shown; }
+    void ShowTheme(Theme shown) override { theme = shown; }
+    void ShowFitPage(bool fit) override { fitPage = fit; }
+    // A document fits its view up to the view's `room` (a text size; 60 unless set).
+    bool Fits(View view, const QString& document) override {
+        static const QRegularExpression size(QStringLiteral("font-size: (\\d+)px"));
+        ++fitTries;
+        const auto room = rooms.find(view);
+        return size.match(document).captured(1).toInt() <=
+               (room == rooms.end() ? 60 : room->second);
+    }
 
     // The number links of `view` painted red.
     std::vector<QString> Red(View view) {

@@ -25,6 +25,7 @@
 #include "reader/PageDocument.h"
 #include "reader/StoredSettings.h"
 #include "reader/SupportData.h"
+#include "reader/Theme.h"
 #include "reader/WindowLayout.h"
 
 namespace {
@@ -35,7 +36,7 @@ constexpr int kUsage = 2;
 
 const char kUsageText[] =
     "Usage: pagora-export --page N [--double] [--size PX] [--width W] [--height H]\n"
-    "                     [--scale F] (--png FILE | --html FILE)\n"
+    "                     [--scale F] [--theme NAME] (--png FILE | --html FILE)\n"
     "  or:  pagora-export --help | --version\n"
     "\n"
     "Renders a page of Tamrit Pagora, or the spread that holds it, exactly as the reader's window\n"
@@ -51,6 +52,7 @@ const char kUsageText[] =
     "                window shows it); the area grows to hold the whole page\n"
     "  --scale F     device pixel ratio of the image, 1 to 4 (default 1): a W x H area gives an\n"
     "                image of F*W x F*H pixels, drawn sharp at that size\n"
+    "  --theme NAME  the colours of the picture: light (default), sepia or night\n"
     "  --png FILE    write the page area as a PNG image: the whole page (or both pages), with\n"
     "                no scroll bars\n"
     "  --html FILE   write the page document, with the frame images embedded; with --double the\n"
@@ -75,6 +77,7 @@ struct Options {
     int width = 0;
     int height = 0;
     double scale = 1;
+    QString theme = QStringLiteral("light");
     QString png;
     QString html;
 };
@@ -136,6 +139,12 @@ Parsed ParseOptions(int argc, char** argv, Options& options) {
             }
             options.scale = *parsed;
             ++i;
+        } else if (arg == "--theme") {
+            if (value == nullptr || !pagora::ThemeNamed(QString::fromLocal8Bit(value))) {
+                return Refuse("--theme needs light, sepia or night");
+            }
+            options.theme = QString::fromLocal8Bit(value);
+            ++i;
         } else if (arg == "--double") {
             options.twoPages = true;
         } else if (arg == "--png" || arg == "--html") {
@@ -154,7 +163,7 @@ Parsed ParseOptions(int argc, char** argv, Options& options) {
         } else {
             return Refuse("unknown argument " + arg +
                           " (the options are --page, --double, --size, --width, --height, "
-                          "--scale, --png, --html, --help and --version)");
+                          "--scale, --theme, --png, --html, --help and --version)");
         }
         if (stop) {
             return stop;
@@ -370,6 +379,7 @@ int main(int argc, char** argv) {
     store("UserSelection", "Pageno", QString::number(options.page));
     store("UserSelection", "FontSize", QString::number(options.size));
     store("UserSelection", "PageMode", options.twoPages ? "2" : "1");
+    store("UserSelection", "Theme", options.theme);
     store("WindowState", "State", "0");
     if (!window.Start()) {
         return kFailure;

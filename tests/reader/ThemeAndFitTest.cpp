@@ -1,0 +1,246 @@
+// Themes and fit mode in the reader core: which colours a theme gives the page and its frame,
+// how both are stored, and how fit mode finds, keeps and leaves the fitted text size. The page
+// views' own layout is checked in tests/app/ThemeAndFitWindowTest.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "reader/PageSteps.h"
+#include "reader/Theme.h"
+#include "tests/reader/CoreFixture.h"
+
+namespace pagora::testing {
+namespace {
+
+constexpr Rgb kBlack = 0xFF000000, kBlue = 0xFF0000FF, kRed = 0xFFFF0000, kParchment = 0xFFFBF3DC;
+constexpr Rgb kFrameGold = 0xFFC9A43A, kFrameGreen = 0xFF0E4B3B;
+constexpr std::array<Theme, 3> kThemes = {Theme::Light, Theme::Sepia, Theme::Night};
+
+// WCAG contrast ratio of two colours.
+double Contrast(Rgb a, Rgb b) {
+    auto luminance = [](Rgb c) {
+        auto linear = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear((c >> 16) & 0xFF) + 0.7152 * linear((c >> 8) & 0xFF) +
+               0.0722 * linear(c & 0xFF);
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST(Themes, NamesReadBackAndNothingElseNamesATheme) {
+    for (Theme theme : kThemes) {
+        EXPECT_EQ(ThemeNamed(ThemeName(theme)), theme);
+    }
+    for (const QString other : {"", "Night", "dark", " light"}) {
+        EXPECT_EQ(ThemeNamed(other), std::nullopt) << other.toStdString();
+    }
+}
+
+TEST(Themes, LightKeepsEveryColourAndTheOthersMakeThePageReadable) {
+    for (Rgb colour : {kBlack, kBlue, kRed, kParchment, kFrameGold, 0x80123456u}) {
+        EXPECT_EQ(PageColour(Theme::Light, colour), colour);
+        EXPECT_EQ(FrameColour(Theme::Light, colour), colour);
+    }
+    EXPECT_FALSE(WindowColoursOf(Theme::Light));
+    for (Theme theme : {Theme::Sepia, Theme::Night}) {
+        const Rgb page = PageColour(theme, kParchment);
+        const Rgb text = PageColour(theme, kBlack);
+        const Rgb number = PageColour(theme, kBlue);
+        const Rgb marked = PageColour(theme, kRed);
+        EXPECT_NE(page, kParchment);
+        EXPECT_GE(Contrast(text, page), 7.0) << ThemeName(theme).toStdString();
+        EXPECT_GE(Contrast(number, page), 4.5) << ThemeName(theme).toStdString();
+        EXPECT_GE(Contrast(marked, page), 4.5) << ThemeName(theme).toStdString();
+        EXPECT_NE(number, marked);
+        // Colours the theme does not know, and their alpha, stay.
+        EXPECT_EQ(PageColour(theme, 0xFF123456), 0xFF123456u);
+        // The frame's parchment becomes the theme's page, so that frame and page meet unseen.
+        EXPECT_EQ(FrameColour(theme, kParchment), page);
+        const auto window = WindowColoursOf(theme);
+        ASSERT_TRUE(window);
+        EXPECT_GE(Contrast(window->windowText, window->window), 7.0);
+        EXPECT_GE(Contrast(window->text, window->base), 7.0);
+        EXPECT_GE(Contrast(window->buttonText, window->button), 7.0);
+    }
+    // Night: a dark page, not black, with light text; the ornament is dimmed, not lost.
+    const Rgb night = PageColour(Theme::Night, kParchment);
+    EXPECT_NE(night & 0xFFFFFF, 0u);
+    EXPECT_LT(Contrast(night, kBlack), 1.5);
+    for (Rgb ornament : {kFrameGold, kFrameGreen}) {
+        const Rgb dimmed = FrameColour(Theme::Night, ornament);
+        EXPECT_LT(Contrast(dimmed, kBlack), Contrast(ornament, kBlack));
+        EXPECT_GT(Contrast(dimmed, night), 1.3);
+    }
+    // A smoothed edge halfway between gold and parchment ends halfway between their new colours.
+    const Rgb edge =
+        0xFF000000 | (((0xC9 + 0xFB) / 2) << 16) | (((0xA4 + 0xF3) / 2) << 8) | ((0x3A + 0xDC) / 2);
+    const Rgb gold = FrameColour(Theme::Night, kFrameGold);
+    for (int shift : {16, 8, 0}) {
+        const int got = static_cast<int>((FrameColour(Theme::Night, edge) >> shift) & 0xFF);
+        const int half =
+            static_cast<int>((((gold >> shift) & 0xFF) + ((night >> shift) & 0xFF)) / 2);
+        EXPECT_NEAR(got, half, 12) << shift;
+    }
+}
+
+TEST(FitSearch, FindsTheLargestFittingSizeFromAnyGuessInFewTries) {
+    for (int largest = 9; largest <= 201; ++largest) {
+        for (int guess : {10, 35, 100, 200, largest - 1, largest, largest + 1}) {
+            int tries = 0;
+            const int found = LargestFittingSize(10, 200, guess, [&](int size) {
+                ++tries;
+                EXPECT_TRUE(size >= 10 && size <= 200) << size;
+                return size <= largest;
+            });
+            EXPECT_EQ(found, std::clamp(largest, 10, 200)) << largest << " from " << guess;
+            EXPECT_LE(tries, 16) << largest << " from " << guess;
+            if (guess == largest && largest >= 10 && largest < 200) {
+                EXPECT_EQ(tries, 2);
+            }
+        }
+    }
+}
+
+class ThemeAndFitTest : public CoreTest {
+  protected:
+    int ShownSize(View view) {
+        static const QRegularExpression size(QStringLiteral("font-size: (\\d+)px"));
+        return size.match(Shown(view).document).captured(1).toInt();
+    }
+};
+
+TEST_F(ThemeAndFitTest, StoredThemeIsShownBeforeThePageAndBadOnesLoadAsLight) {
+    Store(setting::kTheme, "night");
+    Start();
+    EXPECT_EQ(screen_.theme, Theme::Night);
+    EXPECT_EQ(core_->CurrentTheme(), Theme::Night);
+    for (const QString bad : {"Night", "dark", ""}) {
+        Store(setting::kTheme, bad);
+        ::testing::internal::CaptureStderr();
+        Start();
+        const std::string warning = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(screen_.theme, Theme::Light) << bad.toStdString();
+        EXPECT_NE(warning.find("UserSelection/Theme"), std::string::npos) << warning;
+        EXPECT_NE(warning.find("using light"), std::string::npos) << warning;
+    }
+}
+
+TEST_F(ThemeAndFitTest, AThemeRewritesThePagesWithTheSameDocumentsAndIsSavedOnClose) {
+    Start();
+    core_->SetPageMode(PageMode::Double);
+    const QString before = Shown(View::PageOne).document;
+    const int writes = Shown(View::PageOne).writes;
+    core_->SetTheme(Theme::Sepia);
+    EXPECT_EQ(screen_.theme, Theme::Sepia);
+    EXPECT_EQ(Shown(View::PageOne).writes, writes + 1);
+    EXPECT_EQ(Shown(View::PageOne).document, before);
+    EXPECT_EQ(Shown(View::PageTwo).document, core_->Document(View::PageTwo));
+    Close();
+    EXPECT_EQ(Stored(setting::kTheme), "sepia");
+    EXPECT_EQ(Stored(setting::kFitPage), "0");
+    Start();
+    EXPECT_EQ(screen_.theme, Theme::Sepia);
+}
+
+TEST_F(ThemeAndFitTest, FitModeShowsTheLargestSizeBothPagesFitAndFollowsTheViews) {
+    Store(setting::kFitPage, "1");
+    Store(setting::kFontSize, "40");
+    screen_.rooms[View::SinglePage] = 47;
+    Start();  // a fresh screen: every view has room for 60
+    EXPECT_EQ(screen_.fitPage, true);
+    EXPECT_EQ(ShownSize(View::SinglePage), 60);
+    EXPECT_EQ(screen_.captions.textSize, "Fit");
+    EXPECT_EQ(core_->TextSize(), 40);
+
+    screen_.rooms = {{View::PageOne, 80}, {View::PageTwo, 52}};
+    core_->SetPageMode(PageMode::Double);
+    EXPECT_EQ(ShownSize(View::PageOne), 52);
+    EXPECT_EQ(ShownSize(View::PageTwo), 52);
+    // A turn at the same room costs two tries a page.
+    screen_.fitTries = 0;
+    core_->NextPage();
+    EXPECT_EQ(ShownSize(View::PageOne), 52);
+    EXPECT_LE(screen_.fitTries, 4);
+    // A size found ahead, while idle, leaves nothing to measure at the turn.
+    core_->PrepareNextFit();
+    screen_.fitTries = 0;
+    core_->NextPage();
+    EXPECT_EQ(screen_.fitTries, 0);
+    EXPECT_EQ(ShownSize(View::PageTwo), 52);
+    // Resized views: the pages are written again only when the size changes.
+    const int writes = Shown(View::PageOne).writes;
+    core_->FitToViews();
+    EXPECT_EQ(Shown(View::PageOne).writes, writes);
+    screen_.rooms[View::PageTwo] = 90;
+    core_->FitToViews();
+    EXPECT_EQ(ShownSize(View::PageOne), 80);
+    EXPECT_EQ(ShownSize(View::PageTwo), 80);
+    EXPECT_EQ(core_->ShownTextSize(), 80);
+    // A page too large for its view even at the smallest size shows at that size.
+    screen_.rooms[View::PageOne] = 3;
+    core_->FitToViews();
+    EXPECT_EQ(ShownSize(View::PageOne), 10);
+
+    Close();
+    EXPECT_EQ(Stored(setting::kFitPage), "1");
+    EXPECT_EQ(Stored(setting::kFontSize), "40");
+}
+
+TEST_F(ThemeAndFitTest, LargerSmallerOrATypedSizeLeaveFitModeFromTheFittedSize) {
+    Store(setting::kFontSize, "40");
+    Start();
+    EXPECT_EQ(screen_.fitPage, false);
+    core_->SetFitPage(true);
+    EXPECT_EQ(ShownSize(View::SinglePage), 60);
+    core_->IncreaseTextSize();
+    EXPECT_FALSE(core_->FitPage());
+    EXPECT_EQ(screen_.fitPage, false);
+    EXPECT_EQ(core_->TextSize(), 61);
+    EXPECT_EQ(screen_.captions.textSize, "61");
+
+    core_->SetFitPage(true);
+    EXPECT_TRUE(core_->KeyDown(189, 2));  // Ctrl+-
+    EXPECT_EQ(core_->TextSize(), 59);
+    EXPECT_EQ(ShownSize(View::SinglePage), 59);
+
+    // A cancelled prompt keeps fit mode; it offers the fitted size.
+    core_->SetFitPage(true);
+    core_->AskForTextSize();
+    EXPECT_TRUE(core_->FitPage());
+    EXPECT_EQ(prompt_.asked.back().defaultText, "60");
+    prompt_.answers = {"30"};
+    core_->AskForTextSize();
+    EXPECT_FALSE(core_->FitPage());
+    EXPECT_EQ(ShownSize(View::SinglePage), 30);
+
+    // Leaving fit mode by the menu brings back the size chosen by hand; at the largest size
+    // "+" still leaves it.
+    core_->SetFitPage(true);
+    core_->SetFitPage(false);
+    EXPECT_EQ(ShownSize(View::SinglePage), 30);
+    screen_.rooms[View::SinglePage] = 500;  // a resize while not fitting
+    core_->FitToViews();
+    core_->SetFitPage(true);
+    EXPECT_EQ(ShownSize(View::SinglePage), 200);
+    core_->IncreaseTextSize();
+    EXPECT_FALSE(core_->FitPage());
+    EXPECT_EQ(core_->TextSize(), 200);
+}
+
+TEST_F(ThemeAndFitTest, StoredFitPageOtherThanZeroOrOneLoadsOffWithAWarning) {
+    for (const QString bad : {"2", "yes", "1.0"}) {
+        Store(setting::kFitPage, bad);
+        ::testing::internal::CaptureStderr();
+        Start();
+        const std::string warning = ::testing::internal::GetCapturedStderr();
+        EXPECT_FALSE(core_->FitPage()) << bad.toStdString();
+        EXPECT_NE(warning.find("UserSelection/FitPage"), std::string::npos) << warning;
+    }
+}
+
+}  // namespace
+}  // namespace pagora::testing
