@@ -1,6 +1,8 @@
 // Streams whose every byte is fixed by the format, in both directions.
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 #include "codec/clsCompress.h"
 #include "tests/support/TestFiles.h"
 
@@ -42,13 +44,14 @@ TEST(CodecVectors, EncoderWritesTheDocumentedStreams) {
                                           0x02, 0x00, 0x61, 0x01, 0x62, 0x01, 0x02, 0x04}));
     EXPECT_EQ(Encoded(Bytes("abc")), kAbcStream);
     EXPECT_EQ(Encoded(Bytes("abracadabra")), kAbracadabraStream);
+    std::vector<uint8_t> longer = Bytes("abcXYZ");  // only the leading ByteLen bytes count
+    clsCompress().EncodeByte(longer, 3);
+    EXPECT_EQ(longer, kAbcStream);
 }
 
 TEST(CodecVectors, AllByteValuesOnceGiveEightBitCodesInHuffmanForm) {
     std::vector<uint8_t> all(256);
-    for (int v = 0; v < 256; ++v) {
-        all[v] = static_cast<uint8_t>(v);
-    }
+    std::iota(all.begin(), all.end(), 0);
     const std::vector<uint8_t> stream = Encoded(all);
     ASSERT_EQ(stream.size(), 1035u);
     EXPECT_EQ(std::vector<uint8_t>(stream.begin(), stream.begin() + 4),
@@ -61,40 +64,31 @@ TEST(CodecVectors, AllByteValuesOnceGiveEightBitCodesInHuffmanForm) {
     EXPECT_EQ(Decoded(stream), all);
 }
 
-TEST(CodecVectors, EncodesOnlyTheLeadingByteLenBytes) {
-    clsCompress codec;
-    std::vector<uint8_t> data = Bytes("abcXYZ");
-    codec.EncodeByte(data, 3);
-    EXPECT_EQ(data, kAbcStream);
+// kAbcStream with its identification changed to "HE" + `tag` + CR.
+std::vector<uint8_t> Tagged(uint8_t tag) {
+    std::vector<uint8_t> stream = kAbcStream;
+    std::copy_n(Hex({0x48, 0x45, tag}).begin(), 3, stream.begin());
+    return stream;
 }
 
-TEST(CodecVectors, DecoderReadsBothHuffmanIdentifications) {
+TEST(CodecVectors, DecoderReadsEveryForm) {
     EXPECT_EQ(Decoded(kAbcStream), Bytes("abc"));
-    std::vector<uint8_t> he3 = kAbcStream;
-    he3[0] = 0x48;
-    he3[1] = 0x45;
-    he3[2] = 0x33;
-    EXPECT_EQ(Decoded(he3), Bytes("abc"));
+    EXPECT_EQ(Decoded(Tagged(0x33)), Bytes("abc"));
     EXPECT_EQ(Decoded(kAbracadabraStream), Bytes("abracadabra"));
-}
-
-TEST(CodecVectors, StoredFormDecodesToItsPayload) {
     EXPECT_EQ(Decoded(Hex({0x48, 0x45, 0x30, 0x0D, 0x61, 0x61, 0x61, 0x61})), Bytes("aaaa"));
     EXPECT_EQ(Decoded(Hex({0x48, 0x45, 0x30, 0x0D})), std::vector<uint8_t>{});
+    // A zero length field stops the decoder before it produces anything: the array is kept.
+    EXPECT_EQ(Decoded(Hex({0x4B, 0x58, 0x20, 0x0D})), Hex({0x4B, 0x58, 0x20, 0x0D}));
 }
 
 TEST(CodecVectors, UnknownHe3TagFailsAndLeavesTheArray) {
-    std::vector<uint8_t> stream = kAbcStream;
-    stream[0] = 0x48;
-    stream[1] = 0x45;
-    stream[2] = 0x32;
-    const std::vector<uint8_t> before = stream;
+    std::vector<uint8_t> stream = Tagged(0x32);
     const Error e =
         CaughtError([&] { clsCompress().DecodeByte(stream, static_cast<int32_t>(stream.size())); });
     EXPECT_EQ(e.Number(), -2147221504);
     EXPECT_EQ(e.Source(), "HuffmanDecode()");
     EXPECT_EQ(e.Description(), kIdentificationError);
-    EXPECT_EQ(stream, before);
+    EXPECT_EQ(stream, Tagged(0x32));
 }
 
 TEST(CodecVectors, TruncatedStreamGivesPartialOutputAndRecordsChecksum) {
@@ -166,11 +160,6 @@ TEST(CodecVectors, ShortOrOversizedArgumentsAreSubscriptErrors) {
     EXPECT_EQ(CaughtError([&] { codec.EncodeByte(data, 4); }).Number(),
               errnum::kSubscriptOutOfRange);
     EXPECT_EQ(data, Bytes("abc"));
-}
-
-TEST(CodecVectors, EmptyDataStreamDecodesToItsOwnIdentification) {
-    // A zero length field stops the decoder before it produces anything: the array is kept.
-    EXPECT_EQ(Decoded(Hex({0x4B, 0x58, 0x20, 0x0D})), Hex({0x4B, 0x58, 0x20, 0x0D}));
 }
 
 }  // namespace

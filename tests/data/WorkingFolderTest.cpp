@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "data/Module1.h"
-#include "tests/data/DataTestUtil.h"
+#include "tests/support/TestFiles.h"
 
 namespace pagora {
 namespace {
@@ -60,8 +60,10 @@ class WorkingFolderChoice : public TestFolder {
     std::string fixed_;
 };
 
-TEST_F(WorkingFolderChoice, PerUserFolderUnderTheTemporaryFolderIsMadeAndReused) {
+TEST_F(WorkingFolderChoice, PrivatePerUserFolderUnderTheTemporaryFolderIsMadeAndReused) {
+    const mode_t old = ::umask(0277);  // private whatever the umask
     const std::string folder = Choose();
+    ::umask(old);
     EXPECT_EQ(folder, fixed_ + "/");
     ExpectPrivate(folder);
     WriteText(folder + "left.txt", "from an earlier run");
@@ -70,14 +72,6 @@ TEST_F(WorkingFolderChoice, PerUserFolderUnderTheTemporaryFolderIsMadeAndReused)
     // A trailing separator on the temporary folder changes nothing.
     SetWorkingFolder(exe_, TempEnvironment{tmp_.string() + "/", std::nullopt});
     EXPECT_EQ(WorkingFolder(), folder);
-}
-
-TEST_F(WorkingFolderChoice, NewFolderIsPrivateWhateverTheUmask) {
-    const mode_t old = ::umask(0277);
-    const std::string folder = Choose();
-    ::umask(old);
-    EXPECT_EQ(folder, fixed_ + "/");
-    ExpectPrivate(folder);
 }
 
 TEST_F(WorkingFolderChoice, FolderWithGroupOrOtherPermissionsIsNotUsed) {
@@ -223,17 +217,6 @@ TEST_F(WorkingFolderChoice, EnvironmentNamesTheFolders) {
 
     oldTmp ? ::setenv("TMPDIR", savedTmp.c_str(), 1) : ::unsetenv("TMPDIR");
     oldXdg ? ::setenv("XDG_RUNTIME_DIR", savedXdg.c_str(), 1) : ::unsetenv("XDG_RUNTIME_DIR");
-}
-
-TEST_F(WorkingFolderChoice, MembersAreExtractedIntoTheChosenFolder) {
-    // Without a temporary folder they land beside the archives.
-    fs::create_directory(exe_);
-    SetWorkingFolder(exe_, TempEnvironment{(dir_ / "none").string(), std::nullopt});
-    const std::string stream = EncodedStream("quranpageindex");
-    WriteText(dir_ / "bin" / "support.dat",
-              Container(stream, "1:index.txt:0:" + std::to_string(stream.size()) + ":"));
-    EXPECT_EQ(ExtractArchiveMember((dir_ / "bin" / "support.dat").string(), "index.txt"), "");
-    EXPECT_EQ(ReadText(dir_ / "bin" / "index.txt"), "quranpageindex");
 }
 
 }  // namespace

@@ -76,34 +76,27 @@ class QtPopupMenuTest : public ::testing::Test {
     }
 };
 
-TEST_F(QtPopupMenuTest, KeysPickANestedEntryOfTheShownMenu) {
-    clsNewMenu menu(service);
-    BuildTwoRanges(menu);
-    QCursor::setPos(120, 140);
-
-    PopupKeys keys({Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Down, Qt::Key_Return});
-    keys.Start();
-    const std::string answer = menu.PopUp();
-
-    EXPECT_FALSE(keys.timedOut);
-    EXPECT_EQ(answer, "26");
-    ASSERT_EQ(keys.popupTitles.size(), 5u);
-    EXPECT_EQ(keys.popupTitles[3], "Sura 26 - 50") << "the last keys went to the submenu";
-    EXPECT_EQ(keys.popupPositions[0], QPoint(120, 140)) << "shown at the cursor";
-    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
-    EXPECT_EQ(menu.Count(), -1);
-}
-
-TEST_F(QtPopupMenuTest, EscapeDismissesTheMenu) {
-    clsNewMenu menu(service);
-    BuildTwoRanges(menu);
-
-    PopupKeys keys({Qt::Key_Down, Qt::Key_Escape});
-    keys.Start();
-    EXPECT_EQ(menu.PopUp(), "-1");
-    EXPECT_FALSE(keys.timedOut);
-    EXPECT_EQ(keys.popupTitles.size(), 2u);
-    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+TEST_F(QtPopupMenuTest, KeysPickANestedEntryOfTheMenuShownAtTheCursorOrEscapeDismissesIt) {
+    using Keys = std::vector<Qt::Key>;
+    for (const auto& [typed, answer] :
+         {std::pair{Keys{Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Down, Qt::Key_Return},
+                    "26"},
+          std::pair{Keys{Qt::Key_Down, Qt::Key_Escape}, "-1"}}) {
+        clsNewMenu menu(service);
+        BuildTwoRanges(menu);
+        QCursor::setPos(120, 140);
+        PopupKeys keys(typed);
+        keys.Start();
+        EXPECT_EQ(menu.PopUp(), answer);
+        EXPECT_FALSE(keys.timedOut);
+        ASSERT_EQ(keys.popupTitles.size(), typed.size());
+        EXPECT_EQ(keys.popupPositions[0], QPoint(120, 140));
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+        EXPECT_EQ(menu.Count(), -1);
+        if (typed.size() == 5) {
+            EXPECT_EQ(keys.popupTitles[3], "Sura 26 - 50") << "the last keys went to the submenu";
+        }
+    }
 }
 
 TEST_F(QtPopupMenuTest, HandlesCountsAndDestruction) {

@@ -9,6 +9,7 @@
 #include "base/Error.h"
 #include "menu/clsNewMenu.h"
 #include "tests/menu/AnsweringPopupMenu.h"
+#include "tests/support/TestFiles.h"
 
 namespace pagora {
 namespace {
@@ -202,14 +203,7 @@ TEST_F(MenuTest, CheckedDefaultAndSeparatorFlagsOfTopLevelEntries) {
 TEST_F(MenuTest, SubMenuOutsideTheEntriesIsSubscriptOutOfRange) {
     clsNewMenu menu(service);
     menu.Create(kOwner);
-    auto errorNumber = [](auto&& call) {
-        try {
-            call();
-        } catch (const Error& e) {
-            return e.Number();
-        }
-        return 0;
-    };
+    auto errorNumber = [](auto&& call) { return testing::CaughtError(call).Number(); };
     EXPECT_EQ(errorNumber([&] { menu.SubMenu(0); }), 9);
     menu.AddMenu("a");
     EXPECT_EQ(errorNumber([&] { menu.SubMenu(1); }), 9);
