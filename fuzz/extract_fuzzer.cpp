@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -78,20 +79,12 @@ std::vector<std::string> NamesFromDirectory(const uint8_t* data, size_t size) {
     if (!names.empty()) {
         std::string flipped = names.front();
         for (char& c : flipped) {
-            if (c >= 'a' && c <= 'z') {
-                c = static_cast<char>(c - 'a' + 'A');
-            } else if (c >= 'A' && c <= 'Z') {
-                c = static_cast<char>(c - 'A' + 'a');
-            }
+            c = static_cast<char>(std::isupper(static_cast<unsigned char>(c)) ? std::tolower(c)
+                                                                              : std::toupper(c));
         }
         names.push_back(flipped);
     }
     return names;
-}
-
-// Names that no member can have, which the extractor must refuse.
-bool RefusedName(const std::string& name) {
-    return pagora::MemberNameFault(name).has_value();
 }
 
 }  // namespace
@@ -109,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     for (const std::string& name : names) {
         const std::string file = scratch.work + name;
-        const bool refused = RefusedName(name);
+        const bool refused = pagora::MemberNameFault(name).has_value();  // no member has it
         if (!refused) {
             ::unlink(file.c_str());
         }

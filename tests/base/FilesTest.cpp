@@ -46,13 +46,17 @@ TEST(Files, ReadsAndWritesAtOffsets) {
         EXPECT_EQ(Text(ReadAt(fd.get(), 4, 100, "t", path)), std::string("ef\0\0XY", 6));
         EXPECT_TRUE(ReadAt(fd.get(), 50, 4, "t", path).empty());
     }
-    // A new file replaces a link instead of writing through it.
+    // A new file replaces a link, live or dangling, instead of writing through it.
     std::filesystem::rename(path, folder / "target");
     std::filesystem::create_symlink(folder / "target", path);
-    WriteNewFile(path, Bytes("new"), "t");
-    EXPECT_FALSE(std::filesystem::is_symlink(path));
-    EXPECT_EQ(ReadText(path), "new");
+    std::filesystem::create_symlink(folder / "nowhere", folder / "dangling");
+    for (const std::string& link : {path, folder / "dangling"}) {
+        WriteNewFile(link, Bytes("new"), "t");
+        EXPECT_FALSE(std::filesystem::is_symlink(link));
+        EXPECT_EQ(ReadText(link), "new");
+    }
     EXPECT_EQ(ReadText(folder / "target").size(), 10u);
+    EXPECT_FALSE(std::filesystem::exists(folder / "nowhere"));
 }
 
 TEST(Files, AFileThatCannotBeWrittenWholeIsNotLeftBehind) {

@@ -12,19 +12,13 @@ namespace pagora {
 namespace {
 
 TEST(LeadingNumber, ReadsTheNumberAtTheStartLikeVal) {
-    EXPECT_EQ(LeadingNumber("45"), 45.0);
-    EXPECT_EQ(LeadingNumber("  45"), 45.0);
-    EXPECT_EQ(LeadingNumber("12abc"), 12.0);
-    EXPECT_EQ(LeadingNumber("2.5"), 2.5);
-    EXPECT_EQ(LeadingNumber(".5"), 0.5);
-    EXPECT_EQ(LeadingNumber("-3.25x"), -3.25);
-    EXPECT_EQ(LeadingNumber("+7"), 7.0);
-    EXPECT_EQ(LeadingNumber("8."), 8.0);
-    EXPECT_EQ(LeadingNumber("1.2.3"), 1.2);
-    EXPECT_EQ(LeadingNumber("1e3"), 1.0);
-    EXPECT_EQ(LeadingNumber("0045"), 45.0);
-    for (const char* none : {"", "abc", "-", ".", "x12"}) {
-        EXPECT_EQ(LeadingNumber(none), 0.0) << none;
+    const std::pair<const char*, double> cases[] = {
+        {"45", 45.0},   {"  45", 45.0},    {"12abc", 12.0}, {"2.5", 2.5},
+        {".5", 0.5},    {"-3.25x", -3.25}, {"+7", 7.0},     {"8.", 8.0},
+        {"1.2.3", 1.2}, {"1e3", 1.0},      {"0045", 45.0},  {"", 0.0},
+        {"abc", 0.0},   {"-", 0.0},        {".", 0.0},      {"x12", 0.0}};
+    for (const auto& [text, value] : cases) {
+        EXPECT_EQ(LeadingNumber(text), value) << text;
     }
     // Endless digits stay ordered.
     EXPECT_GT(LeadingNumber(std::string(400, '9')), 604.0);
@@ -33,36 +27,26 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStartLikeVal) {
 }
 
 TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
-    EXPECT_EQ(RoundHalfEven(2.5), 2.0);
-    EXPECT_EQ(RoundHalfEven(3.5), 4.0);
-    EXPECT_EQ(RoundHalfEven(603.5), 604.0);
-    EXPECT_EQ(RoundHalfEven(-2.5), -2.0);
-    EXPECT_EQ(RoundHalfEven(-3.5), -4.0);
-    EXPECT_EQ(RoundHalfEven(10.4), 10.0);
-    EXPECT_EQ(RoundHalfEven(10.6), 11.0);
-    EXPECT_EQ(RoundHalfEven(-10.6), -11.0);
+    const std::pair<double, double> cases[] = {{2.5, 2.0},   {3.5, 4.0},    {603.5, 604.0},
+                                               {-2.5, -2.0}, {-3.5, -4.0},  {10.4, 10.0},
+                                               {10.6, 11.0}, {-10.6, -11.0}};
+    for (const auto& [value, rounded] : cases) {
+        EXPECT_EQ(RoundHalfEven(value), rounded) << value;
+    }
 }
 
 TEST(TextToWhole, WholeTextRoundedHalfToEvenWithinTheRange) {
-    auto int16 = [](const char* text) { return TextToWhole(text, INT16_MIN, INT16_MAX); };
-    EXPECT_EQ(int16("35"), 35);
-    EXPECT_EQ(int16(" 35 "), 35);
-    EXPECT_EQ(int16("\t+35\r\n"), 35);
-    EXPECT_EQ(int16("2.5"), 2);
-    EXPECT_EQ(int16("3.5"), 4);
-    EXPECT_EQ(int16("-2.5"), -2);
-    EXPECT_EQ(int16("2.51"), 3);
-    EXPECT_EQ(int16("1e2"), 100);
-    EXPECT_EQ(int16("15E-1"), 2);
-    EXPECT_EQ(int16(".5"), 0);
-    EXPECT_EQ(int16("32767.4"), 32767);
-    EXPECT_EQ(int16("-32768.5"), -32768);
-    for (const char* outside : {"32767.5", "-32769", "99999999999", "1e400", "-1e400"}) {
-        EXPECT_EQ(int16(outside), std::nullopt) << outside;
+    const std::pair<const char*, int> cases[] = {
+        {"35", 35},   {" 35 ", 35}, {"\t+35\r\n", 35},  {"2.5", 2},
+        {"3.5", 4},   {"-2.5", -2}, {"2.51", 3},        {"1e2", 100},
+        {"15E-1", 2}, {".5", 0},    {"32767.4", 32767}, {"-32768.5", -32768}};
+    for (const auto& [text, value] : cases) {
+        EXPECT_EQ(TextToWhole(text, INT16_MIN, INT16_MAX), value) << text;
     }
-    for (const char* junk : {"", " ", "abc", "12abc", "nan", "inf", "1,5", ".", "-", "1e", "e5",
-                             "1 2", "0x10", "++1"}) {
-        EXPECT_EQ(int16(junk), std::nullopt) << junk;
+    for (const char* refused :
+         {"32767.5", "-32769", "99999999999", "1e400", "-1e400", "", " ", "abc", "12abc", "nan",
+          "inf", "1,5", ".", "-", "1e", "e5", "1 2", "0x10", "++1"}) {
+        EXPECT_EQ(TextToWhole(refused, INT16_MIN, INT16_MAX), std::nullopt) << refused;
     }
     EXPECT_EQ(TextToWhole("1e-400", 0, 0), 0);
     EXPECT_EQ(TextToWhole("0." + std::string(400, '0') + "1", 0, 0), 0);
@@ -103,12 +87,15 @@ TEST(TextToSingle, ValuesReadBackExactlyFromTheirShortestText) {
 }
 
 TEST(TextToInteger, DigitsWithSignAndBlanksOnly) {
-    EXPECT_EQ(TextToInteger("604"), 604);
-    EXPECT_EQ(TextToInteger(" 12\r\n"), 12);
-    EXPECT_EQ(TextToInteger("-1"), -1);
-    EXPECT_EQ(TextToInteger("+3"), 3);
-    EXPECT_EQ(TextToInteger("9223372036854775807"), INT64_MAX);
-    EXPECT_EQ(TextToInteger("-9223372036854775808"), INT64_MIN);
+    const std::pair<const char*, int64_t> cases[] = {{"604", 604},
+                                                     {" 12\r\n", 12},
+                                                     {"-1", -1},
+                                                     {"+3", 3},
+                                                     {"9223372036854775807", INT64_MAX},
+                                                     {"-9223372036854775808", INT64_MIN}};
+    for (const auto& [text, value] : cases) {
+        EXPECT_EQ(TextToInteger(text), value) << text;
+    }
     for (const char* refused :
          {"", " ", "-", "1.0", "1e2", "12a", "1 2", "9223372036854775808", "--1"}) {
         EXPECT_EQ(TextToInteger(refused), std::nullopt) << refused;

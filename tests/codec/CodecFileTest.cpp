@@ -128,22 +128,6 @@ TEST_F(CodecFiles, WhatDoesNotDecodeIsNeverWritten) {
     EXPECT_FALSE(fs::exists(Path("new.txt")));
 }
 
-TEST_F(CodecFiles, DecodedFileReplacesALinkInsteadOfFollowingIt) {
-    Write("target.txt", "precious");
-    fs::create_symlink(Path("target.txt"), Path("link.txt"));
-    fs::create_symlink(Path("nowhere"), Path("dangling.txt"));
-    std::vector<uint8_t> stream = Bytes("abc");
-    codec_.EncodeByte(stream, 3);
-    std::vector<uint8_t> copy = stream;
-    codec_.DecodeFile(Path("link.txt"), stream);
-    codec_.DecodeFile(Path("dangling.txt"), copy);
-    EXPECT_EQ(Read("target.txt"), "precious");
-    EXPECT_FALSE(fs::is_symlink(Path("link.txt")));
-    EXPECT_EQ(Read("link.txt"), "abc");
-    EXPECT_EQ(Read("dangling.txt"), "abc");
-    EXPECT_FALSE(fs::exists(Path("nowhere")));
-}
-
 TEST_F(CodecFiles, FileErrorsCarryTheirNumbers) {
     std::vector<uint8_t> stream = Bytes("xyz");
     codec_.EncodeByte(stream, 3);

@@ -1,7 +1,6 @@
 // Writing archives: the exact container layout, deterministic output, safe replacement, and
 // refusal of what the reader could not find again.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "data/ArchiveWriter.h"
 #include "data/Module1.h"
@@ -14,22 +13,8 @@ using namespace testing;
 
 class ArchiveWriting : public TestFolder {
   protected:
-    // Everything in the test folder except the archive itself.
-    std::vector<std::string> Leftovers() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir_)) {
-            if (entry.path() != archive_) {
-                names.push_back(entry.path().filename().string());
-            }
-        }
-        return names;
-    }
-
-    mode_t Mode() const {
-        struct stat st {};
-        EXPECT_EQ(::stat(archive_.c_str(), &st), 0);
-        return st.st_mode & 07777;
-    }
+    // The files in the test folder: the archive alone when nothing was left behind.
+    long Files() const { return std::distance(fs::directory_iterator(dir_), {}); }
 
     const std::string archive_ = (dir_ / "support.dat").string();
 };
@@ -48,33 +33,22 @@ TEST_F(ArchiveWriting, LayoutIsStreamsThenDirectoryThenTrailer) {
                                   ":" + std::to_string(sb.size()) + ":" +
                                   std::to_string(sc.size()) + ":";
     EXPECT_EQ(ReadText(archive_), sa + sb + sc + directory + Trailer(directory.size()));
-    EXPECT_EQ(Mode(), 0644u);
-    EXPECT_TRUE(Leftovers().empty());
+    EXPECT_EQ(fs::status(archive_).permissions(), fs::perms(0644));
+    EXPECT_EQ(Files(), 1);
 }
 
 TEST_F(ArchiveWriting, SameMembersGiveTheSameBytes) {
     std::vector<ArchiveMember> members;
     for (int k = 1; k <= 20; ++k) {
-        std::string text;
-        for (int j = 0; j < 40 * k; ++j) {
-            text += static_cast<char>('a' + (j * k) % 23);
+        std::string text(40 * k, 'a');
+        for (size_t j = 0; j < text.size(); ++j) {
+            text[j] += static_cast<char>((j * k) % 23);
         }
-        char name[8];
-        std::snprintf(name, sizeof name, "%03d", k);
-        members.push_back({name, Bytes(text)});
+        members.push_back({std::to_string(100 + k), Bytes(text)});
     }
     WriteArchive(archive_, members);
-    const std::string first = ReadText(archive_);
     WriteArchive((dir_ / "again.dat").string(), members);
-    EXPECT_EQ(ReadText(dir_ / "again.dat"), first);
-
-    // And every member reads back.
-    UseWorkingFolder((dir_ / "out").string());
-    fs::create_directory(dir_ / "out");
-    for (const ArchiveMember& member : members) {
-        EXPECT_EQ(ExtractArchiveMember(archive_, member.name), "");
-        EXPECT_EQ(ReadText(dir_ / "out" / member.name), Text(member.content)) << member.name;
-    }
+    EXPECT_EQ(ReadText(dir_ / "again.dat"), ReadText(archive_));
 }
 
 TEST_F(ArchiveWriting, ReplacesALongerFileAndALinkWithoutWritingThroughIt) {
@@ -135,7 +109,7 @@ TEST_F(ArchiveWriting, RefusesWhatTheReaderCouldNotFindAgain) {
     EXPECT_NE(e.Description().find("5000"), std::string::npos) << e.Description();
 
     EXPECT_EQ(ReadText(archive_), before);
-    EXPECT_TRUE(Leftovers().empty());
+    EXPECT_EQ(Files(), 1);
 }
 
 TEST_F(ArchiveWriting, DirectoryOfExactly5000BytesIsWritten) {

@@ -20,14 +20,11 @@ namespace {
 using namespace popupflags;
 
 // Presses `keys` one at a time, each into the popup that is active at that moment, while a
-// popup menu runs its own event loop. Records the captions of the popups that received keys.
-class PopupKeys {
-  public:
-    explicit PopupKeys(std::vector<Qt::Key> keys) : keys_(std::move(keys)) {}
-
+// popup menu runs its own event loop, recording each popup's title and place; closes every popup
+// after 10 s so that no test hangs in a menu that did not react.
+struct PopupKeys {
     void Start() {
         QTimer::singleShot(50, [this] { Next(); });
-        // Never leave a test hanging in a menu that did not react to the keys.
         QTimer::singleShot(10000, [this] {
             timedOut = true;
             while (QWidget* popup = QApplication::activePopupWidget()) {
@@ -35,30 +32,23 @@ class PopupKeys {
             }
         });
     }
-
-    std::vector<QString> popupTitles;  // the active popup's title before each key
-    std::vector<QPoint> popupPositions;
-    bool timedOut = false;
-
-  private:
     void Next() {
-        if (index_ >= keys_.size()) {
-            return;
-        }
         QWidget* popup = QApplication::activePopupWidget();
-        if (popup == nullptr) {
-            QTimer::singleShot(20, [this] { Next(); });
-            return;
+        if (popup != nullptr && titles.size() < keys.size()) {
+            auto* menu = qobject_cast<QMenu*>(popup);
+            titles.push_back(menu != nullptr ? menu->title() : QStringLiteral("?"));
+            positions.push_back(popup->pos());
+            QTest::keyClick(popup, keys[titles.size() - 1]);
         }
-        auto* menu = qobject_cast<QMenu*>(popup);
-        popupTitles.push_back(menu != nullptr ? menu->title() : QStringLiteral("?"));
-        popupPositions.push_back(popup->pos());
-        QTest::keyClick(popup, keys_[index_++]);
-        QTimer::singleShot(50, [this] { Next(); });
+        if (titles.size() < keys.size()) {
+            QTimer::singleShot(popup ? 50 : 20, [this] { Next(); });
+        }
     }
 
-    std::vector<Qt::Key> keys_;
-    std::size_t index_ = 0;
+    std::vector<Qt::Key> keys;
+    std::vector<QString> titles;
+    std::vector<QPoint> positions;
+    bool timedOut = false;
 };
 
 class QtPopupMenuTest : public ::testing::Test {
@@ -76,34 +66,28 @@ class QtPopupMenuTest : public ::testing::Test {
     }
 };
 
-TEST_F(QtPopupMenuTest, KeysPickANestedEntryOfTheShownMenu) {
-    clsNewMenu menu(service);
-    BuildTwoRanges(menu);
-    QCursor::setPos(120, 140);
-
-    PopupKeys keys({Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Down, Qt::Key_Return});
-    keys.Start();
-    const std::string answer = menu.PopUp();
-
-    EXPECT_FALSE(keys.timedOut);
-    EXPECT_EQ(answer, "26");
-    ASSERT_EQ(keys.popupTitles.size(), 5u);
-    EXPECT_EQ(keys.popupTitles[3], "Sura 26 - 50") << "the last keys went to the submenu";
-    EXPECT_EQ(keys.popupPositions[0], QPoint(120, 140)) << "shown at the cursor";
-    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
-    EXPECT_EQ(menu.Count(), -1);
-}
-
-TEST_F(QtPopupMenuTest, EscapeDismissesTheMenu) {
-    clsNewMenu menu(service);
-    BuildTwoRanges(menu);
-
-    PopupKeys keys({Qt::Key_Down, Qt::Key_Escape});
-    keys.Start();
-    EXPECT_EQ(menu.PopUp(), "-1");
-    EXPECT_FALSE(keys.timedOut);
-    EXPECT_EQ(keys.popupTitles.size(), 2u);
-    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+TEST_F(QtPopupMenuTest, KeysPickANestedEntryOfTheMenuShownAtTheCursorOrEscapeDismissesIt) {
+    using Keys = std::vector<Qt::Key>;
+    for (const auto& [typed, answer] :
+         {std::pair{Keys{Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Down, Qt::Key_Return},
+                    "26"},
+          std::pair{Keys{Qt::Key_Down, Qt::Key_Escape}, "-1"}}) {
+        clsNewMenu menu(service);
+        BuildTwoRanges(menu);
+        QCursor::setPos(120, 140);
+        PopupKeys keys;
+        keys.keys = typed;
+        keys.Start();
+        EXPECT_EQ(menu.PopUp(), answer);
+        EXPECT_FALSE(keys.timedOut);
+        ASSERT_EQ(keys.titles.size(), typed.size());
+        EXPECT_EQ(keys.positions[0], QPoint(120, 140));
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+        EXPECT_EQ(menu.Count(), -1);
+        if (typed.size() == 5) {
+            EXPECT_EQ(keys.titles[3], "Sura 26 - 50") << "the last keys went to the submenu";
+        }
+    }
 }
 
 TEST_F(QtPopupMenuTest, HandlesCountsAndDestruction) {

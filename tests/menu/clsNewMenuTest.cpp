@@ -9,6 +9,7 @@
 #include "base/Error.h"
 #include "menu/clsNewMenu.h"
 #include "tests/menu/AnsweringPopupMenu.h"
+#include "tests/support/TestFiles.h"
 
 namespace pagora {
 namespace {
@@ -127,22 +128,6 @@ TEST_F(MenuTest, DismissedMenuOrUnknownIdGivesMinusOneAndAnUntaggedEntryEmptyTex
     EXPECT_EQ(menu.PopUp(), "-1");
 }
 
-TEST_F(MenuTest, CreateStartsAFreshMenuAndRegistry) {
-    clsNewMenu first(service);
-    BuildSuraLikeMenu(first);
-    first.PopUp();
-
-    clsNewMenu second(service);
-    second.Create(kOwner);
-    EXPECT_TRUE(MenuEntries().empty());
-    second.AddMenu("Juz 1 - 10");
-    second.SubMenu(0)->AddMenu("1", "0");
-    EXPECT_EQ(second.SubMenu(0)->Id, 1000);
-    EXPECT_EQ(second.SubMenu(0)->SubMenu(0)->Id, 1001);
-    EXPECT_EQ(MenuEntries().size(), 2u);
-    EXPECT_EQ(second.Count(), 1);
-}
-
 TEST_F(MenuTest, FirstSubEntryTurnsTheEntryIntoASubmenuOpenerWithItsCaption) {
     clsNewMenu menu(service);
     menu.Create(kOwner);
@@ -202,14 +187,7 @@ TEST_F(MenuTest, CheckedDefaultAndSeparatorFlagsOfTopLevelEntries) {
 TEST_F(MenuTest, SubMenuOutsideTheEntriesIsSubscriptOutOfRange) {
     clsNewMenu menu(service);
     menu.Create(kOwner);
-    auto errorNumber = [](auto&& call) {
-        try {
-            call();
-        } catch (const Error& e) {
-            return e.Number();
-        }
-        return 0;
-    };
+    auto errorNumber = [](auto&& call) { return testing::CaughtError(call).Number(); };
     EXPECT_EQ(errorNumber([&] { menu.SubMenu(0); }), 9);
     menu.AddMenu("a");
     EXPECT_EQ(errorNumber([&] { menu.SubMenu(1); }), 9);
@@ -244,18 +222,21 @@ TEST_F(MenuTest, PicturesGoToTheItemByPosition) {
     EXPECT_FALSE(sub[1]->icon().availableSizes(QIcon::Normal, QIcon::Off).isEmpty());
 }
 
-TEST_F(MenuTest, AMenuDroppedUnshownOrRecreatedReleasesItsNativeMenu) {
+TEST_F(MenuTest, CreateStartsAFreshMenuAndRegistryAndADroppedMenuReleasesItsNativeMenu) {
     MenuHandle first = 0;
     MenuHandle second = 0;
     {
         clsNewMenu menu(service);
-        menu.Create(kOwner);
-        menu.AddMenu("a");
-        menu.SubMenu(0)->AddMenu("b");
+        BuildSuraLikeMenu(menu);
         first = menu.SubMenu(0)->ParentMenu;
         const MenuHandle sub = service->GetSubMenu(first, 0);
         menu.Create(kOwner);
-        menu.AddMenu("c");
+        EXPECT_TRUE(MenuEntries().empty());
+        menu.AddMenu("Juz 1 - 10");
+        menu.SubMenu(0)->AddMenu("1", "0");
+        EXPECT_EQ(menu.SubMenu(0)->Id, 1000);
+        EXPECT_EQ(menu.SubMenu(0)->SubMenu(0)->Id, 1001);
+        EXPECT_EQ(MenuEntries().size(), 2u);
         second = menu.SubMenu(0)->ParentMenu;
         EXPECT_EQ(service->GetMenuItemCount(first), -1);
         EXPECT_EQ(service->GetMenuItemCount(sub), -1);

@@ -38,15 +38,11 @@ class SettingsStoreTest : public ::testing::Test {
 };
 
 TEST_F(SettingsStoreTest, ValuesRoundTripAsText) {
-    const QStringList values = {QStringLiteral("35"),
-                                QStringLiteral("1234.5"),
-                                QString(),
-                                QStringLiteral("  padded  "),
-                                QStringLiteral("a=b;c,d #e"),
-                                QStringLiteral("@Variant(x)"),
-                                QStringLiteral("line\r\nbreak"),
-                                QStringLiteral("\"quoted\" \\ back"),
-                                QStringLiteral("آية ٢٥٥")};
+    QStringList values = {QString(), QStringLiteral("آية ٢٥٥")};
+    for (const char* value : {"35", "1234.5", "  padded  ", "a=b;c,d #e", "@Variant(x)",
+                              "line\r\nbreak", "\"quoted\" \\ back"}) {
+        values << value;
+    }
     {
         IniSettingsStore store(Folder());
         for (int i = 0; i < values.size(); ++i) {
@@ -64,7 +60,7 @@ TEST_F(SettingsStoreTest, ValuesRoundTripAsText) {
     // Written at once, in sections named as given.
     const QByteArray text = FileText("Pagora");
     EXPECT_TRUE(text.contains("[UserSelection]\n"));
-    EXPECT_TRUE(text.contains("K0=35\n"));
+    EXPECT_TRUE(text.contains("K2=35\n"));
     EXPECT_TRUE(text.contains("[Bookmark]\nBookmarkPage=012\n"));
     EXPECT_EQ(QFileInfo(store.FileFor("Pagora")).fileName(), QStringLiteral("Pagora.ini"));
 }
@@ -82,37 +78,18 @@ TEST_F(SettingsStoreTest, DefaultsWhenApplicationSectionOrKeyIsMissing) {
     EXPECT_EQ(store.GetSetting("Pagora", "Bookmark", "BookmarkAya", "5"), "");
 }
 
-TEST_F(SettingsStoreTest, EachApplicationNameHasItsOwnStore) {
-    IniSettingsStore store(Folder());
-    store.SaveSetting("Pagora", "UserSelection", "Pageno", "1");
-    store.SaveSetting("Pagora-a", "UserSelection", "Pageno", "2");
-    store.SaveSetting("Pagora-A", "UserSelection", "Pageno", "3");
-    EXPECT_EQ(store.GetSetting("Pagora", "UserSelection", "Pageno", ""), "1");
-    EXPECT_EQ(store.GetSetting("Pagora-a", "UserSelection", "Pageno", ""), "2");
-    EXPECT_EQ(store.GetSetting("Pagora-A", "UserSelection", "Pageno", ""), "3");
-    EXPECT_EQ(store.GetSetting("Pagora-b", "UserSelection", "Pageno", "none"), "none");
-}
-
 TEST_F(SettingsStoreTest, UnsafeApplicationNamesStayInsideTheFolderAndApart) {
     const QString longTail(600, u'x');
-    const QStringList names = {
-        QStringLiteral("Pagora-../../escaped"),
-        QStringLiteral("Pagora-/etc/passwd"),
-        QStringLiteral("Pagora-a/b"),
-        QStringLiteral("Pagora-a%2Fb"),
-        QStringLiteral("Pagora-a%252Fb"),
-        QStringLiteral(".."),
-        QStringLiteral("."),
-        QStringLiteral(".hidden"),
-        QStringLiteral("%2Ehidden"),
-        QString(),
-        QStringLiteral("Pagora-\x01\x7f\t\r\n"),
-        QStringLiteral("Pagora-*?<>|\":\\~"),
-        QStringLiteral("Pagora-") + longTail,
-        QStringLiteral("Pagora-") + longTail + u'y',
-        QStringLiteral("Pagora-") + QString(300, QChar(0x00E9)),
-        QStringLiteral("Pagora-") + QString(300, QChar(0x0661)),
-    };
+    // Names that differ only in letter case have stores of their own too.
+    QStringList names = {QString(), "Pagora-" + longTail, "Pagora-" + longTail + u'y',
+                         "Pagora-" + QString(300, QChar(0x00E9)),
+                         "Pagora-" + QString(300, QChar(0x0661))};
+    for (const char* name :
+         {"Pagora", "Pagora-a", "Pagora-A", "Pagora-../../escaped", "Pagora-/etc/passwd",
+          "Pagora-a/b", "Pagora-a%2Fb", "Pagora-a%252Fb", "..", ".", ".hidden", "%2Ehidden",
+          "Pagora-\x01\x7f\t\r\n", "Pagora-*?<>|\":\\~"}) {
+        names << name;
+    }
     IniSettingsStore store(Folder());
     QSet<QString> files;
     const QString folder = QDir(Folder()).absolutePath();

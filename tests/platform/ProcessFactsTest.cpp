@@ -31,16 +31,9 @@ class Instance {
         process_.setProcessEnvironment(env);
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_.start(program, arguments);
-        started_ = process_.waitForStarted(10000);
+        EXPECT_TRUE(process_.waitForStarted(10000)) << program.toStdString();
     }
-    ~Instance() {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.kill();
-            process_.waitForFinished(10000);
-        }
-    }
-
-    bool Started() const { return started_; }
+    ~Instance() { Crash(); }
 
     // The value of the next "key=value" line with this key.
     QString Read(const QString& key) {
@@ -73,7 +66,6 @@ class Instance {
 
   private:
     QProcess process_;
-    bool started_ = false;
 };
 
 class InstanceTracking : public ::testing::Test {
@@ -83,50 +75,31 @@ class InstanceTracking : public ::testing::Test {
     QTemporaryDir temp_;
 };
 
-TEST_F(InstanceTracking, SecondInstanceSeesTheFirstAndTheLastToCloseKnowsIt) {
+TEST_F(InstanceTracking, InstancesSeeEachOtherAndOnlyTheLastToCloseIsLast) {
     Instance first(Folder());
-    ASSERT_TRUE(first.Started());
     EXPECT_EQ(first.Read("other"), "0");
     Instance second(Folder());
-    ASSERT_TRUE(second.Started());
     EXPECT_EQ(second.Read("other"), "1");
     EXPECT_TRUE(QFileInfo::exists(Folder() + QStringLiteral("/pagora.lock")));
-
-    // The first one closes while the second still runs: it must leave the shared files.
+    // Asking while another runs, even twice, must not drop one's own hold on the lock.
     EXPECT_EQ(first.AskLast(), "0");
-    first.Quit();
-    EXPECT_EQ(second.AskLast(), "1");
-    second.Quit();
-}
-
-TEST_F(InstanceTracking, ClosingInTheOtherOrder) {
-    Instance first(Folder());
-    EXPECT_EQ(first.Read("other"), "0");
-    Instance second(Folder());
-    EXPECT_EQ(second.Read("other"), "1");
+    EXPECT_EQ(first.AskLast(), "0");
     EXPECT_EQ(second.AskLast(), "0");
     second.Quit();
-    EXPECT_EQ(first.AskLast(), "1");
+    EXPECT_EQ(first.AskLast(), "1");  // now deleting the shared files
+    // One starting meanwhile looks at the lock, waits for the closing one to end, and then
+    // counts it as running.
+    Instance starting(Folder());
+    EXPECT_EQ(starting.Read("cmdline"), "");
+    QThread::msleep(500);
     first.Quit();
-
+    EXPECT_EQ(starting.Read("other"), "1");
+    EXPECT_EQ(starting.AskLast(), "1");
+    starting.Quit();
     // Nobody runs any more: a new instance is a first one again.
-    Instance third(Folder());
-    EXPECT_EQ(third.Read("other"), "0");
-    third.Quit();
-}
-
-TEST_F(InstanceTracking, AskingTwiceWhileAnotherRunsKeepsCounting) {
-    Instance first(Folder());
-    EXPECT_EQ(first.Read("other"), "0");
-    Instance second(Folder());
-    EXPECT_EQ(second.Read("other"), "1");
-    // A failed check must not drop the first instance's own hold on the lock.
-    EXPECT_EQ(first.AskLast(), "0");
-    EXPECT_EQ(first.AskLast(), "0");
-    EXPECT_EQ(second.AskLast(), "0");
-    first.Quit();
-    EXPECT_EQ(second.AskLast(), "1");
-    second.Quit();
+    Instance fresh(Folder());
+    EXPECT_EQ(fresh.Read("other"), "0");
+    fresh.Quit();
 }
 
 TEST_F(InstanceTracking, CrashedInstanceLeavesNoStaleLock) {
@@ -137,21 +110,6 @@ TEST_F(InstanceTracking, CrashedInstanceLeavesNoStaleLock) {
     EXPECT_EQ(next.Read("other"), "0");
     EXPECT_EQ(next.AskLast(), "1");
     next.Quit();
-}
-
-TEST_F(InstanceTracking, InstanceStartingWhileTheLastOneClosesSeesItRunning) {
-    Instance closing(Folder());
-    EXPECT_EQ(closing.Read("other"), "0");
-    EXPECT_EQ(closing.AskLast(), "1");  // now deleting the shared files
-    Instance starting(Folder());
-    ASSERT_TRUE(starting.Started());
-    // Give it time to look at the lock; it then waits for the closing instance to end.
-    EXPECT_EQ(starting.Read("cmdline"), "");
-    QThread::msleep(500);
-    closing.Quit();
-    EXPECT_EQ(starting.Read("other"), "1");
-    EXPECT_EQ(starting.AskLast(), "1");
-    starting.Quit();
 }
 
 TEST_F(InstanceTracking, TwoTrackersInOneProcessCountAsTwoInstances) {
@@ -169,25 +127,22 @@ TEST_F(InstanceTracking, TwoTrackersInOneProcessCountAsTwoInstances) {
     }
 }
 
-TEST_F(InstanceTracking, UnusableLockFolderRunsAsALoneInstance) {
-    // The lock folder's place is taken by a file.
-    QFile blocker(Folder());
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    SystemProcessFacts facts(QCoreApplication::arguments());
-    facts.StartInstanceTracking(Folder());
-    EXPECT_FALSE(facts.OtherInstanceWasRunning());
-    EXPECT_TRUE(facts.IsLastRunningInstance());
-}
-
-TEST_F(InstanceTracking, LinkInPlaceOfTheLockFileIsNotFollowed) {
+TEST_F(InstanceTracking, UnusableLockFolderOrLinkedLockRunsAsALoneInstance) {
+    // A link in place of the lock file, which is not followed, and a file in place of the folder.
     ASSERT_TRUE(QDir().mkpath(Folder()));
     const QString target = temp_.path() + QStringLiteral("/elsewhere");
     ASSERT_TRUE(QFile::link(target, Folder() + QStringLiteral("/pagora.lock")));
-    SystemProcessFacts facts(QCoreApplication::arguments());
-    facts.StartInstanceTracking(Folder());
+    const QString blocked = temp_.path() + QStringLiteral("/blocked");
+    QFile blocker(blocked);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    for (const QString& folder : {Folder(), blocked}) {
+        SystemProcessFacts facts(QCoreApplication::arguments());
+        facts.StartInstanceTracking(folder);
+        EXPECT_FALSE(facts.OtherInstanceWasRunning());
+        EXPECT_TRUE(facts.IsLastRunningInstance());
+    }
     EXPECT_FALSE(QFileInfo::exists(target));
-    EXPECT_TRUE(facts.IsLastRunningInstance());
 }
 
 TEST(ProcessFacts, ExecutableFolderAndNameResolveSymbolicLinks) {
@@ -198,7 +153,6 @@ TEST(ProcessFacts, ExecutableFolderAndNameResolveSymbolicLinks) {
     Instance probe(temp.path() + QStringLiteral("/PG"), link,
                    {QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("my"),
                     QStringLiteral("profile  two")});
-    ASSERT_TRUE(probe.Started());
     const QFileInfo real(QStringLiteral(PROBE_PATH));
     EXPECT_EQ(probe.Read("folder"), real.canonicalPath());
     EXPECT_EQ(probe.Read("name"), QStringLiteral("process_facts_probe"));

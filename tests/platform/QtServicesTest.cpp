@@ -21,7 +21,7 @@
 namespace pagora {
 namespace {
 
-TEST(QtClipboardTest, SetTextReplacesTheClipboardWithPlainText) {
+TEST(QtClipboardTest, SetTextReplacesTheClipboardWithPlainTextAndClearEmptiesIt) {
     QClipboard* system = QGuiApplication::clipboard();
     auto* rich = new QMimeData;
     rich->setHtml(QStringLiteral("<b>earlier</b>"));
@@ -32,32 +32,19 @@ TEST(QtClipboardTest, SetTextReplacesTheClipboardWithPlainText) {
     clipboard.Clear();
     clipboard.Clear();
     clipboard.SetText(QStringLiteral("2:255"));
-
-    EXPECT_EQ(clipboard.Text(), QStringLiteral("2:255"));
-    EXPECT_EQ(system->text(QClipboard::Clipboard), QStringLiteral("2:255"));
     const QMimeData* held = system->mimeData(QClipboard::Clipboard);
     ASSERT_NE(held, nullptr);
     EXPECT_FALSE(held->hasHtml());
     EXPECT_EQ(held->text(), QStringLiteral("2:255"));
-}
-
-TEST(QtClipboardTest, RoundTripsAnyTextAndClears) {
-    QtClipboard clipboard;
     for (const QString& text :
-         {QStringLiteral("114:6"), QStringLiteral("2:255"),
-          QString::fromUtf8(
-              "\u0628\u0650\u0633\u0652\u0645\u0650 \u0627\u0644\u0644\u0651\u064e\u0647\u0650"),
-          QStringLiteral("line one\r\nline two")}) {
+         {QStringLiteral("بِسْمِ ٱللَّهِ"), QStringLiteral("line one\r\nline two")}) {
         clipboard.SetText(text);
         EXPECT_EQ(clipboard.Text(), text);
-        EXPECT_EQ(QGuiApplication::clipboard()->text(), text);
+        EXPECT_EQ(system->text(), text);
     }
-    clipboard.SetText(QStringLiteral("1:1"));
-    clipboard.SetText(QStringLiteral("1:1"));
-    EXPECT_EQ(clipboard.Text(), QStringLiteral("1:1"));
     clipboard.Clear();
     EXPECT_TRUE(clipboard.Text().isEmpty());
-    EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty());
+    EXPECT_TRUE(system->text().isEmpty());
 }
 
 // Stands in for the desktop's browser: QDesktopServices hands matching URLs to it.
@@ -85,26 +72,18 @@ class QtShellTest : public ::testing::Test {
     QtShell shell_;
 };
 
-TEST_F(QtShellTest, OpensTheWebPageWithTheDefaultHandler) {
+TEST_F(QtShellTest, OpensLinksAsTypedByAUserWithTheDefaultHandler) {
     EXPECT_TRUE(shell_.OpenLink(WebPageLink()));
-    ASSERT_EQ(catcher_.opened.size(), 1u);
-    EXPECT_EQ(catcher_.opened[0].toString(), WebPageLink());
-}
-
-TEST_F(QtShellTest, ReadsLinksAsTypedByAUser) {
     EXPECT_TRUE(shell_.OpenLink(QStringLiteral("www.tamrit.com")));
     EXPECT_TRUE(shell_.OpenLink(QStringLiteral("  https://www.tamrit.com/a b.htm ")));
     EXPECT_TRUE(shell_.OpenLink(QStringLiteral("/tmp/some document.pdf")));
-    ASSERT_EQ(catcher_.opened.size(), 3u);
-    EXPECT_EQ(catcher_.opened[0], QUrl(QStringLiteral("http://www.tamrit.com")));
-    EXPECT_EQ(catcher_.opened[1].path(), QStringLiteral("/a b.htm"));
-    EXPECT_EQ(catcher_.opened[2], QUrl::fromLocalFile(QStringLiteral("/tmp/some document.pdf")));
-}
-
-TEST_F(QtShellTest, EmptyLinksOpenNothing) {
     EXPECT_FALSE(shell_.OpenLink(QString()));
     EXPECT_FALSE(shell_.OpenLink(QStringLiteral(" \t\r\n")));
-    EXPECT_TRUE(catcher_.opened.empty());
+    ASSERT_EQ(catcher_.opened.size(), 4u);
+    EXPECT_EQ(catcher_.opened[0].toString(), WebPageLink());
+    EXPECT_EQ(catcher_.opened[1], QUrl(QStringLiteral("http://www.tamrit.com")));
+    EXPECT_EQ(catcher_.opened[2].path(), QStringLiteral("/a b.htm"));
+    EXPECT_EQ(catcher_.opened[3], QUrl::fromLocalFile(QStringLiteral("/tmp/some document.pdf")));
 }
 
 // Types `keys` into the prompt once it is open and modal.

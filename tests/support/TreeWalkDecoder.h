@@ -1,12 +1,15 @@
 #pragma once
 // A deliberately plain HE3 decoder, written straight from the stream layout: it rebuilds the
 // code tree in a map and walks it one bit at a time. Tests and fuzzers compare the production
-// decoder's table-driven output against it.
+// decoder's table-driven output against it with TreeWalkDisagreement.
 
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <string>
 #include <vector>
+
+#include "codec/clsCompress.h"
 
 namespace pagora::testing {
 
@@ -123,6 +126,57 @@ inline TreeWalkResult TreeWalkDecode(const std::vector<uint8_t>& s) {
         r.bytes = out;
     }
     return r;
+}
+
+// How the production decoder differs from the walk on `stream`, or "" when it agrees. DecodeByte
+// gives the walk's bytes and checksum condition, or fails, leaving the array, exactly where the
+// walk finds no stream. DecodeStream gives the same bytes and report, or refuses, saying why,
+// exactly the Huffman-form streams from which the walk decodes nothing (empty data aside).
+inline std::string TreeWalkDisagreement(const std::vector<uint8_t>& stream) {
+    const TreeWalkResult walk = TreeWalkDecode(stream);
+    clsCompress codec;
+    std::vector<uint8_t> out = stream;
+    try {
+        codec.DecodeByte(out, static_cast<int32_t>(out.size()));
+    } catch (const Error& e) {
+        const bool expected = e.Number() == errnum::kSubscriptOutOfRange
+                                  ? walk.tooShort
+                                  : walk.identificationError &&
+                                        e.Number() == errnum::kComponentError &&
+                                        e.Source() == "HuffmanDecode()";
+        return !expected       ? "DecodeByte failed: " + e.Description()
+               : out != stream ? "a failed DecodeByte changed the array"
+                               : "";
+    }
+    if (walk.identificationError || walk.tooShort) {
+        return "DecodeByte took what the walk refused";
+    }
+    if (out != walk.bytes) {
+        return "DecodeByte gave other bytes";
+    }
+    const bool mismatch = codec.ChecksumError().has_value();
+    if (mismatch != walk.checksumMismatch) {
+        return "the checksum conditions differ";
+    }
+    std::vector<uint8_t> whole = stream;
+    const bool emptyData = walk.huffmanForm && stream.size() == 4;
+    const bool nothing = walk.huffmanForm && walk.produced == 0 && !emptyData;
+    try {
+        const DecodeReport report = codec.DecodeStream(whole);
+        const bool whatever = !walk.huffmanForm || emptyData;
+        if (nothing || whole != (emptyData ? std::vector<uint8_t>{} : walk.bytes) ||
+            report.complete != (whatever || walk.complete) ||
+            report.endsWithData != (whatever || walk.endsWithData) ||
+            report.checksumMatches != (whatever || !mismatch)) {
+            return "DecodeStream took what the walk did not decode, or reported it otherwise";
+        }
+    } catch (const Error& e) {
+        if (!nothing || whole != stream || e.Number() != errnum::kComponentError ||
+            e.Description().rfind("The data is not an HE3 stream: ", 0) != 0) {
+            return "DecodeStream refused a stream wrongly: " + e.Description();
+        }
+    }
+    return "";
 }
 
 }  // namespace pagora::testing

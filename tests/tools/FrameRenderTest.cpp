@@ -19,18 +19,6 @@ namespace {
 
 using namespace testing;
 
-QApplication& App() {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    static int argc = 1;
-    static char name[] = "tools_tests";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: at exit the widgets' globals are gone before function statics.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
 // Distance of a pixel from a colour, summed over the channels.
 int Distance(QRgb px, QColor c) {
     return std::abs(qRed(px) - c.red()) + std::abs(qGreen(px) - c.green()) +
@@ -38,7 +26,6 @@ int Distance(QRgb px, QColor c) {
 }
 
 TEST(FrameRenderTest, FrameImagesSurroundThePage) {
-    App();
     TempDir folder;
     UseWorkingFolder(folder.Path());
     const std::string archive = std::string(PAGORA_ARCHIVE_DIR) + "/support.dat";

@@ -1,14 +1,11 @@
 // The pagora-pack command line: its answers to good and bad requests.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
+#include <QProcess>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "data/ArchiveFormat.h"
 #include "data/ArchiveWriter.h"
@@ -28,44 +25,16 @@ struct Outcome {
     std::string output;  // stdout and stderr together
 };
 
-std::string Quote(const std::string& arg) {
-    std::string q = "'";
-    for (char c : arg) {
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return q + "'";
-}
-
 Outcome Pack(const std::vector<std::string>& args) {
-    std::string command = Quote(PAGORA_PACK_EXE);
+    QStringList arguments;
     for (const std::string& a : args) {
-        command += " " + Quote(a);
+        arguments << QString::fromStdString(a);
     }
-    command += " 2>&1";
-    Outcome out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return out;
-    }
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) {
-        out.output.append(buf, n);
-    }
-    const int status = ::pclose(pipe);
-    out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return out;
-}
-
-std::string ReadTextFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-void WriteTextFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
+    QProcess pack;
+    pack.setProcessChannelMode(QProcess::MergedChannels);
+    pack.start(QStringLiteral(PAGORA_PACK_EXE), arguments);
+    const bool ended = pack.waitForFinished(120000) && pack.exitStatus() == QProcess::NormalExit;
+    return {ended ? pack.exitCode() : -1, pack.readAll().toStdString()};
 }
 
 bool Contains(const Outcome& o, const std::string& text) {
@@ -154,41 +123,18 @@ TEST(PackCliTest, ExtractWritesTheMemberAndRefusesOthers) {
     EXPECT_TRUE(Contains(noFolder, "no folder"));
 }
 
-// The page archive "order2.dat" with its directory text edited, or its member "002"'s stream
-// replaced by as many bytes of `stream`.
-std::string DamagedOrder2(const TempDir& tmp, const std::string& from, const std::string& to,
-                          const std::string& stream = "") {
-    std::string bytes = Text(ReadBytes(kArchives + "/order2.dat"));
-    const size_t directory = bytes.size() - 10 - std::stoul(bytes.substr(bytes.size() - 10));
-    if (!from.empty()) {
-        bytes.replace(bytes.find(from, directory), from.size(), to);
-    }
-    bytes.replace(0, stream.size(), stream);
-    WriteText(tmp / "order2.dat", bytes);
-    return tmp / "order2.dat";
-}
-
 TEST(PackCliTest, ExtractRefusesDamagedMembersNamingArchiveAndMember) {
     TempDir tmp;
-    const std::string sizeOf002 = std::to_string(
-        ReadArchiveDirectory(kArchives + "/order2.dat", DirectoryReading::kStrict, "test")
-            .entries[0]
-            .size);
-    std::string editedSize = sizeOf002;
-    editedSize[0] = editedSize[0] == '9' ? '8' : static_cast<char>(editedSize[0] + 1);
-    const std::function<std::string()> damage[] = {
-        [&] { return DamagedOrder2(tmp, "61:", "60:"); },  // the member count
-        [&] { return DamagedOrder2(tmp, ":" + sizeOf002 + ":", ":" + editedSize + ":"); },
-        [&] { return DamagedOrder2(tmp, "", "", std::string(std::stoul(sizeOf002), 'x')); },
-    };
-    for (const auto& makeArchive : damage) {
-        const std::string archive = makeArchive();
-        WriteText(tmp / "002", "older");
-        const Outcome o = Pack({"extract", archive, "002", "--to", tmp.Path()});
-        EXPECT_EQ(o.status, 1) << o.output;
-        EXPECT_TRUE(Contains(o, archive) && Contains(o, "member \"002\"")) << o.output;
-        EXPECT_EQ(ReadText(tmp / "002"), "older");
-    }
+    // The member count of "order2.dat" edited; the kinds of damage are the data layer's tests.
+    std::string bytes = ReadText(kArchives + "/order2.dat");
+    bytes.replace(bytes.size() - 10 - std::stoul(bytes.substr(bytes.size() - 10)), 3, "60:");
+    WriteText(tmp / "order2.dat", bytes);
+    WriteText(tmp / "002", "older");
+    const Outcome damaged = Pack({"extract", tmp / "order2.dat", "002", "--to", tmp.Path()});
+    EXPECT_EQ(damaged.status, 1) << damaged.output;
+    EXPECT_TRUE(Contains(damaged, tmp / "order2.dat") && Contains(damaged, "member \"002\""))
+        << damaged.output;
+    EXPECT_EQ(ReadText(tmp / "002"), "older");
 
     // A support archive without a frame image.
     std::vector<ArchiveMember> members = SupportMembers(Sources(), PAGORA_NODE_MODULES);
@@ -257,7 +203,10 @@ TEST(PackCliTest, BuildIsReproducibleAndVerifies) {
     EXPECT_TRUE(Contains(built, "quran-json 3.1.2 is the reviewed text; 3518 verses changed"));
     const Outcome verified = Pack({"verify", tmp.Path(), "--meta", PAGORA_LAYOUT_JSON});
     EXPECT_EQ(verified.status, 0) << verified.output;
-    EXPECT_TRUE(Contains(verified, "604 pages and 6236 verses checked against the sources"));
+    EXPECT_TRUE(
+        Contains(verified,
+                 "621 members decoded, 604 pages and 6236 verses checked against the sources: "
+                 "all good"));
     EXPECT_TRUE(
         Contains(verified,
                  "6236 verses with Unicode open tanween and no-break spaces before their numbers"));
@@ -277,9 +226,9 @@ TEST(PackCliTest, AnotherQuranTextIsRefused) {
                                    packages / name + "/package.json");
     }
     nlohmann::json text = nlohmann::json::parse(
-        ReadTextFile(std::string(PAGORA_NODE_MODULES) + "/quran-json/dist/quran.json"));
+        ReadText(std::string(PAGORA_NODE_MODULES) + "/quran-json/dist/quran.json"));
     text[1]["verses"][1]["text"] = text[1]["verses"][1]["text"].get<std::string>() + "\u064E";
-    WriteTextFile(packages / "quran-json/dist/quran.json", text.dump());
+    WriteText(packages / "quran-json/dist/quran.json", text.dump());
 
     TempDir out;
     const Outcome built = Pack({"build", "--out", out.Path(), "--node-modules", packages.Path(),

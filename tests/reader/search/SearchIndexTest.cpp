@@ -111,6 +111,7 @@ TEST(SearchIndexTest, OffersTheVerseAReferenceNames) {
 TEST(SearchIndexTest, DamagedArchivesGiveAnErrorNamingTheFile) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
+    const QString support = dir.filePath(QStringLiteral("support.dat"));
     auto message = [&] {
         try {
             SearchIndex::Build(dir.path());
@@ -124,22 +125,18 @@ TEST(SearchIndexTest, DamagedArchivesGiveAnErrorNamingTheFile) {
         ASSERT_TRUE(QFile::copy(kArchives + "/" + name, dir.filePath(name)));
     }
     // A page-start table one page short.
-    const std::string support = dir.filePath(QStringLiteral("support.dat")).toStdString();
     std::vector<pagora::ArchiveMember> members;
-    for (ArchiveMember& m : ReadArchiveMembers(support, [](const std::string&) { return true; })) {
-        if (m.name == "pagestartsuraverse.txt") {
-            m.bytes.resize(
-                std::string_view(reinterpret_cast<const char*>(m.bytes.data()), m.bytes.size())
-                    .rfind(';'));
-        }
+    for (ArchiveMember& m :
+         ReadArchiveMembers(support.toStdString(), [](const std::string&) { return true; })) {
+        const std::string_view text(reinterpret_cast<const char*>(m.bytes.data()), m.bytes.size());
+        m.bytes.resize(m.name == "pagestartsuraverse.txt" ? text.rfind(';') : m.bytes.size());
         members.push_back({m.name, m.bytes});
     }
-    WriteArchive(support, members);
+    WriteArchive(support.toStdString(), members);
     EXPECT_NE(message().find("page 604"), std::string::npos) << message();
-    ASSERT_TRUE(
-        QFile::remove(dir.filePath(QStringLiteral("support.dat"))) &&
-        QFile::copy(kArchives + "/support.dat", dir.filePath(QStringLiteral("support.dat"))));
-    // A member that does not decode: the first page stream of order5.dat names another format.
+    ASSERT_TRUE(QFile::remove(support) && QFile::copy(kArchives + "/support.dat", support));
+    // A member that does not decode: the first page stream of order5.dat names another format;
+    // then an archive cut short.
     QFile order5(dir.filePath(QStringLiteral("order5.dat")));
     ASSERT_TRUE(order5.open(QIODevice::ReadWrite) && order5.write("HE9\r") == 4);
     order5.close();
