@@ -22,6 +22,7 @@
 #include "base/Error.h"
 #include "platform/BrowserControl.h"
 #include "platform/Dialogs.h"
+#include "platform/IdleSteps.h"
 #include "platform/ProcessFacts.h"
 #include "platform/QtClipboard.h"
 #include "platform/QtInputPrompt.h"
@@ -112,6 +113,23 @@ QString ElidedLines(const QString& text, const QFontMetrics& metrics, int width)
     return lines.join(QStringLiteral("\r\n"));
 }
 
+// Paints the number links of `document`: those whose item text equals `item` red, every other
+// one blue. Returns whether some number link matched.
+bool PaintNumberLinksIn(QTextDocument& document, const QString& item) {
+    bool matched = false;
+    const auto anchors = BrowserControl::AnchorsOf(document);
+    for (size_t i = 0; i < anchors.size(); ++i) {
+        const auto anchorItem = NumberLinkItem(anchors[i].href);
+        if (!anchorItem) {
+            continue;
+        }
+        const bool marked = *anchorItem == item;
+        BrowserControl::SetAnchorColorIn(document, i, QColor(marked ? Qt::red : Qt::blue));
+        matched = matched || marked;
+    }
+    return matched;
+}
+
 }  // namespace
 
 frmMain::frmMain(SettingsStore& settings, ProcessFacts& process, MessageBoxes& messages,
@@ -126,6 +144,7 @@ frmMain::frmMain(SettingsStore& settings, ProcessFacts& process, MessageBoxes& m
     BuildMenus();
     BuildControls();
     WireControls();
+    preparing_ = new IdleSteps([this] { return core_.PrepareTurnStep(); }, this);
 }
 
 frmMain::frmMain(const ReaderServices& services, QWidget* parent)
@@ -133,6 +152,7 @@ frmMain::frmMain(const ReaderServices& services, QWidget* parent)
     BuildMenus();
     BuildControls();
     WireControls();
+    preparing_ = new IdleSteps([this] { return core_.PrepareTurnStep(); }, this);
 }
 
 frmMain::~frmMain() = default;
@@ -468,22 +488,37 @@ void frmMain::WriteDocument(View view, const QString& pageKey, const QString& do
     wb.DocumentClear();
     wb.DocumentWrite(document);
     wb.DocumentClose();
+    // Once the page is on screen, the pages of the next turns are prepared while it is read.
+    preparing_->Restart();
 }
 
 bool frmMain::PaintNumberLinks(View view, const QString& item) {
-    BrowserControl& wb = PageView(view);
-    bool matched = false;
-    const auto anchors = wb.Anchors();
-    for (size_t i = 0; i < anchors.size(); ++i) {
-        const auto anchorItem = NumberLinkItem(anchors[i].href);
-        if (!anchorItem) {
-            continue;
-        }
-        const bool marked = *anchorItem == item;
-        wb.SetAnchorColor(i, QColor(marked ? Qt::red : Qt::blue));
-        matched = matched || marked;
-    }
+    const bool matched = PaintNumberLinksIn(*PageView(view).document(), item);
+    preparing_->Restart();
     return matched;
+}
+
+void frmMain::PrepareDocument(View view, const QString& pageKey, const QString& document,
+                              const std::optional<QString>& markedItem) {
+    PageView(view).PrepareDocument(pageKey, document, [&markedItem](QTextDocument& prepared) {
+        if (markedItem) {
+            PaintNumberLinksIn(prepared, *markedItem);
+        }
+    });
+}
+
+bool frmMain::HasPreparedDocument(View view, const QString& document) const {
+    return PageView(view).IsPrepared(document);
+}
+
+void frmMain::KeepPreparedPages(View view, const QStringList& pageKeys) {
+    PageView(view).KeepPrepared(pageKeys);
+}
+
+void frmMain::DropPreparedDocuments() {
+    for (const View view : kAllViews) {
+        PageView(view).DropPrepared();
+    }
 }
 
 void frmMain::ScrollToLink(View view, const QString& target) {
@@ -629,6 +664,9 @@ void frmMain::Form_Resize() {
     const TwipRect outer = OuterTwips();
     layout_ = FormResize(outer.Width, outer.Height, layout_.fraFooter.Height, layout_);
     ApplyLayout();
+    if (preparing_ != nullptr) {
+        preparing_->Restart();
+    }
 }
 
 // ---------------------------------------------------------------- pages

@@ -1,5 +1,7 @@
 #include "platform/BrowserControl.h"
 
+#include <QtWidgets/private/qtextedit_p.h>
+#include <QtWidgets/private/qwidgettextcontrol_p.h>
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -10,6 +12,8 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QImage>
+#include <QPainter>
 #include <QPixmap>
 #include <QRawFont>
 #include <QRegularExpression>
@@ -24,6 +28,8 @@
 #include <QUrl>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <utility>
 
 #include "platform/WordJustification.h"
 
@@ -327,26 +333,15 @@ int ShownPixelSize(const QTextBlock& block) {
                              : formats.first().format.intProperty(QTextFormat::FontPixelSize);
 }
 
-}  // namespace
-
-BrowserControl::BrowserControl(const QString& name, QWidget* parent)
-    : QTextBrowser(parent), name_(name) {
-    setObjectName(name);
-    setOpenLinks(false);
-    setOpenExternalLinks(false);
-    // The pages switch their context menu off.
-    setContextMenuPolicy(Qt::NoContextMenu);
-    document()->setUndoRedoEnabled(false);
-    QTextOption option = document()->defaultTextOption();
-    option.setTextDirection(Qt::RightToLeft);
-    document()->setDefaultTextOption(option);
-    // Qt's document layout drops a paragraph's shaped glyphs once it has laid the paragraph out,
-    // so painting shaped the Arabic text (a costly font) once more for every justified line.
-    // New paragraphs keep their glyphs; the signal comes before the layout sees the change.
-    // Centred lines that already had to be drawn smaller at this width take that size here,
-    // before their first layout.
-    connect(document(), &QTextDocument::contentsChange, this, [this](int from, int, int added) {
-        QTextDocument* doc = document();
+// Qt's document layout drops a paragraph's shaped glyphs once it has laid the paragraph out,
+// so painting shaped the Arabic text (a costly font) once more for every justified line.
+// New paragraphs keep their glyphs; the signal comes before the layout sees the change.
+// Centred lines that already had to be drawn smaller at this width take that size here,
+// before their first layout. Every layout gives the justified paragraphs new glyphs, to be
+// justified between words.
+void WatchParagraphs(QTextDocument& document) {
+    QTextDocument* doc = &document;
+    QObject::connect(doc, &QTextDocument::contentsChange, doc, [doc](int from, int, int added) {
         const QTextBlock last = doc->findBlock(from + added);
         const qreal width = doc->pageSize().width();
         for (QTextBlock block = doc->findBlock(from); block.isValid(); block = block.next()) {
@@ -362,59 +357,13 @@ BrowserControl::BrowserControl(const QString& name, QWidget* parent)
             }
         }
     });
-    // Every layout gives the justified paragraphs new glyphs, to be justified between words.
-    connect(document()->documentLayout(), &QAbstractTextDocumentLayout::update, this,
-            [this] { JustifyBetweenWords(*document()); });
-    connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
-        bool cancel = false;
-        emit BeforeNavigate2(ResolvedHref(url.toString()), cancel);
-        // Nothing navigates on a link click, whatever the handler decided.
-    });
+    QObject::connect(doc->documentLayout(), &QAbstractTextDocumentLayout::update, doc,
+                     [doc] { JustifyBetweenWords(*doc); });
 }
 
-void BrowserControl::Navigate(const QString& url) {
-    bool cancel = false;
-    emit BeforeNavigate2(url, cancel);
-    if (cancel) {
-        return;
-    }
-    // Only the blank page is supported; anything else shows it too.
-    pending_.clear();
-    clear();
-}
-
-void BrowserControl::DocumentClear() {
-    pending_.clear();
-}
-
-void BrowserControl::DocumentWrite(const QString& html) {
-    pending_ += html;
-}
-
-void BrowserControl::DocumentClose() {
-    QString html = BrowserBlocks(pending_);
-    pending_.clear();
-    MushafFontChoice& font = FontChoice();
-    if (font.replaced) {
-        html.replace(kMushafFamily, kStandInFamily, Qt::CaseInsensitive);
-    }
-    setHtml(html);
-    if (const char32_t missing = MissingMushafGlyph(*document())) {
-        font.replaced = true;
-        std::fprintf(stderr,
-                     "%s: the installed font \"%s\" has no glyph for U+%04X; the pages are "
-                     "shown in \"%s\" instead\n",
-                     qPrintable(QCoreApplication::applicationName()), qPrintable(kMushafFamily),
-                     static_cast<unsigned>(missing), qPrintable(kStandInFamily));
-        html.replace(kMushafFamily, kStandInFamily, Qt::CaseInsensitive);
-        setHtml(html);
-    }
-    FitCentredLines();
-    JustifyBetweenWords(*document());
-}
-
-void BrowserControl::FitCentredLines() {
-    QTextDocument* doc = document();
+// Centred lines (sura headers, the basmala) never wrap: one that does is drawn smaller.
+void FitCentredLines(QTextDocument& document) {
+    QTextDocument* doc = &document;
     doc->documentLayout()->documentSize();  // lays the whole document out
     const qreal width = doc->pageSize().width();
     // A line that still wraps after shrinking (Qt keeps room for ink that reaches past the
@@ -448,6 +397,159 @@ void BrowserControl::FitCentredLines() {
     }
 }
 
+// Fills `document` with the page `written` to a view, in the font the pages are shown in, with
+// its centred lines fitted and its justified lines stretched between words.
+void LoadPage(QTextDocument& document, const QString& written,
+              const std::function<void(const QString&)>& setHtml) {
+    QString html = BrowserBlocks(written);
+    MushafFontChoice& font = FontChoice();
+    if (font.replaced) {
+        html.replace(kMushafFamily, kStandInFamily, Qt::CaseInsensitive);
+    }
+    setHtml(html);
+    if (const char32_t missing = MissingMushafGlyph(document)) {
+        font.replaced = true;
+        std::fprintf(stderr,
+                     "%s: the installed font \"%s\" has no glyph for U+%04X; the pages are "
+                     "shown in \"%s\" instead\n",
+                     qPrintable(QCoreApplication::applicationName()), qPrintable(kMushafFamily),
+                     static_cast<unsigned>(missing), qPrintable(kStandInFamily));
+        html.replace(kMushafFamily, kStandInFamily, Qt::CaseInsensitive);
+        setHtml(html);
+    }
+    FitCentredLines(document);
+    JustifyBetweenWords(document);
+}
+
+}  // namespace
+
+BrowserControl::BrowserControl(const QString& name, QWidget* parent)
+    : QTextBrowser(parent), name_(name) {
+    setObjectName(name);
+    setOpenLinks(false);
+    setOpenExternalLinks(false);
+    // The pages switch their context menu off.
+    setContextMenuPolicy(Qt::NoContextMenu);
+    document()->setUndoRedoEnabled(false);
+    QTextOption option = document()->defaultTextOption();
+    option.setTextDirection(Qt::RightToLeft);
+    document()->setDefaultTextOption(option);
+    WatchParagraphs(*document());
+    connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
+        bool cancel = false;
+        emit BeforeNavigate2(ResolvedHref(url.toString()), cancel);
+        // Nothing navigates on a link click, whatever the handler decided.
+    });
+}
+
+void BrowserControl::Navigate(const QString& url) {
+    bool cancel = false;
+    emit BeforeNavigate2(url, cancel);
+    if (cancel) {
+        return;
+    }
+    // Only the blank page is supported; anything else shows it too.
+    pending_.clear();
+    clear();
+}
+
+void BrowserControl::DocumentClear() {
+    pending_.clear();
+}
+
+void BrowserControl::DocumentWrite(const QString& html) {
+    pending_ += html;
+}
+
+void BrowserControl::DocumentClose() {
+    const QString written = std::exchange(pending_, QString());
+    if (ShowPrepared(written)) {
+        return;
+    }
+    LoadPage(*document(), written, [this](const QString& html) { setHtml(html); });
+}
+
+BrowserControl::LayoutKey BrowserControl::CurrentLayout() const {
+    return {viewport()->width(), devicePixelRatioF(), FontChoice().replaced,
+            document()->defaultFont()};
+}
+
+void BrowserControl::PrepareDocument(const QString& pageKey, const QString& html,
+                                     const std::function<void(QTextDocument&)>& finish) {
+    const QTextDocument& shown = *document();
+    auto doc = std::make_unique<QTextDocument>(this);
+    doc->setUndoRedoEnabled(false);
+    doc->setDefaultFont(shown.defaultFont());
+    doc->setDefaultTextOption(shown.defaultTextOption());
+    doc->setDocumentMargin(shown.documentMargin());
+    doc->setDefaultStyleSheet(shown.defaultStyleSheet());
+    doc->setUseDesignMetrics(shown.useDesignMetrics());
+    doc->documentLayout()->setPaintDevice(shown.documentLayout()->paintDevice());
+    // The width the view lays its document out at.
+    doc->setPageSize(QSize(viewport()->width(), -1));
+    WatchParagraphs(*doc);
+    const LayoutKey layout = CurrentLayout();
+    LoadPage(*doc, html, [&doc](const QString& text) { doc->setHtml(text); });
+    if (finish) {
+        finish(*doc);
+        doc->documentLayout()->documentSize();
+        JustifyBetweenWords(*doc);
+    }
+    {
+        // Drawing a laid-out document the first time still works out where its glyphs go;
+        // drawing it once here leaves only the painting to the turn.
+        const qreal ratio = devicePixelRatioF();
+        QImage scratch(viewport()->size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        scratch.setDevicePixelRatio(ratio);
+        QPainter painter(&scratch);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.palette = palette();
+        context.clip = QRectF(QPointF(0, 0), viewport()->size());
+        doc->documentLayout()->draw(&painter, context);
+    }
+    std::erase_if(prepared_, [&](const Prepared& p) { return p.pageKey == pageKey; });
+    prepared_.push_back({pageKey, html, layout, std::move(doc)});
+}
+
+bool BrowserControl::IsPrepared(const QString& html) const {
+    const LayoutKey layout = CurrentLayout();
+    return std::any_of(prepared_.begin(), prepared_.end(),
+                       [&](const Prepared& p) { return p.written == html && p.layout == layout; });
+}
+
+void BrowserControl::KeepPrepared(const QStringList& pageKeys) {
+    std::erase_if(prepared_, [&](const Prepared& p) { return !pageKeys.contains(p.pageKey); });
+}
+
+void BrowserControl::DropPrepared() {
+    prepared_.clear();
+}
+
+bool BrowserControl::ShowPrepared(const QString& written) {
+    const LayoutKey layout = CurrentLayout();
+    const auto found = std::find_if(prepared_.begin(), prepared_.end(), [&](const Prepared& p) {
+        return p.written == written && p.layout == layout;
+    });
+    if (found == prepared_.end()) {
+        return false;
+    }
+    QTextDocument* doc = found->document.release();
+    prepared_.erase(found);
+    QTextDocument* old = document();
+    const bool ownsOld = old->parent() == this;  // else the view's first, deleted by Qt
+    // QTextEdit::setDocument would set the page width again, which makes Qt lay the whole
+    // document out anew; the prepared one already has this view's width, so the view's text
+    // control takes it as it is and only the scroll bars follow its size.
+    auto* edit = static_cast<QTextEditPrivate*>(QObjectPrivate::get(static_cast<QTextEdit*>(this)));
+    edit->control->setDocument(doc);
+    emit edit->control->documentSizeChanged(doc->documentLayout()->documentSize());
+    viewport()->update();
+    if (ownsOld) {
+        delete old;
+    }
+    return true;
+}
+
 void BrowserControl::paintEvent(QPaintEvent* event) {
     JustifyBetweenWords(*document());
     QTextBrowser::paintEvent(event);
@@ -465,7 +567,8 @@ void BrowserControl::resizeEvent(QResizeEvent* event) {
     }
     QTextBrowser::resizeEvent(event);
     if (newWidth) {
-        FitCentredLines();
+        DropPrepared();
+        FitCentredLines(*document());
     }
 }
 
@@ -515,12 +618,12 @@ QVariant BrowserControl::loadResource(int type, const QUrl& name) {
     return pixmap;
 }
 
-std::vector<BrowserControl::Anchor> BrowserControl::Anchors() const {
+std::vector<BrowserControl::Anchor> BrowserControl::AnchorsOf(const QTextDocument& document) {
     std::vector<Anchor> anchors;
     // Anchors whose content runs without a gap up to the current fragment; a nested link splits
     // its parent into fragments, and the parent continues when its target comes back.
     std::vector<size_t> open;
-    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             if (!fragment.isValid()) {
@@ -548,15 +651,15 @@ std::vector<BrowserControl::Anchor> BrowserControl::Anchors() const {
     return anchors;
 }
 
-void BrowserControl::SetAnchorColor(size_t index, const QColor& color) {
-    const std::vector<Anchor> anchors = Anchors();
+void BrowserControl::SetAnchorColorIn(QTextDocument& document, size_t index, const QColor& color) {
+    const std::vector<Anchor> anchors = AnchorsOf(document);
     if (index >= anchors.size()) {
         return;
     }
     const Anchor& anchor = anchors[index];
     // Only the anchor's own text: a link nested inside it keeps its colour.
     std::vector<std::pair<int, int>> ranges;
-    for (QTextBlock block = document()->findBlock(anchor.start);
+    for (QTextBlock block = document.findBlock(anchor.start);
          block.isValid() && block.position() < anchor.end; block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
@@ -577,7 +680,7 @@ void BrowserControl::SetAnchorColor(size_t index, const QColor& color) {
     }
     QTextCharFormat colour;
     colour.setForeground(color);
-    QTextCursor cursor(document());
+    QTextCursor cursor(&document);
     cursor.beginEditBlock();
     for (const auto& [start, end] : ranges) {
         cursor.setPosition(start);
