@@ -67,24 +67,39 @@ void RunEventLoop(int ms) {
     }
 }
 
-// Shows `pages` one after another in `mode`, each after `pauseMs` of event loop, and returns the
-// wall time of each turn: the page(s) written and the page area and footer painted.
-std::vector<double> TimeTurns(pagora::frmMain& window, pagora::PageMode mode,
-                              const std::vector<int>& pages, int pauseMs) {
+// CPU time of this thread: steadier than wall time on a machine shared with other work.
+double CpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+// Wall and thread CPU time of each turn.
+struct TurnTimes {
+    std::vector<double> wall;
+    std::vector<double> cpu;
+};
+
+// Shows `pages` one after another in `mode`, each after `pauseMs` of event loop, and times each
+// turn: the page(s) written and the page area and footer painted.
+TurnTimes TimeTurns(pagora::frmMain& window, pagora::PageMode mode, const std::vector<int>& pages,
+                    int pauseMs) {
     QWidget& footer = *window.findChild<QWidget*>(QStringLiteral("fraFooter"));
     if (window.Core().Mode() != mode) {
         mode == pagora::PageMode::Single ? window.mnuSinglePage() : window.mnuDoublePage();
     }
-    std::vector<double> ms;
+    TurnTimes times;
     for (const int page : pages) {
         RunEventLoop(pauseMs);
+        const double cpuStart = CpuMs();
         const auto start = Clock::now();
         window.LoadQuranPage(static_cast<int16_t>(page));
         window.PageArea(mode).repaint();
         footer.repaint();
-        ms.push_back(MsSince(start));
+        times.wall.push_back(MsSince(start));
+        times.cpu.push_back(CpuMs() - cpuStart);
     }
-    return ms;
+    return times;
 }
 
 // `count` turns forward from a random page (going on from the start at the end of the book).
@@ -115,13 +130,26 @@ std::vector<int> JumpTurns(pagora::PageMode mode, int count, std::mt19937& rando
     return pages;
 }
 
-void ReportScenario(const char* what, int width, int height, std::vector<double> ms) {
+struct Quantiles {
+    double p50, p95, max;
+};
+
+Quantiles QuantilesOf(std::vector<double> ms) {
     std::sort(ms.begin(), ms.end());
     auto at = [&](double q) {
         return ms[static_cast<size_t>(q * static_cast<double>(ms.size() - 1) + 0.5)];
     };
-    std::printf("%s  %dx%d  p50 %.1f ms  p95 %.1f ms  max %.1f ms\n", what, width, height, at(0.50),
-                at(0.95), ms.back());
+    return {at(0.50), at(0.95), ms.back()};
+}
+
+// The scenario's line (wall time), then the same turns' thread CPU time on a line of its own.
+void ReportScenario(const char* what, int width, int height, const TurnTimes& times) {
+    const Quantiles wall = QuantilesOf(times.wall);
+    const Quantiles cpu = QuantilesOf(times.cpu);
+    std::printf("%s  %dx%d  p50 %.1f ms  p95 %.1f ms  max %.1f ms\n", what, width, height, wall.p50,
+                wall.p95, wall.max);
+    std::printf("  thread CPU time  p50 %.1f ms  p95 %.1f ms  max %.1f ms\n", cpu.p50, cpu.p95,
+                cpu.max);
 }
 
 }  // namespace
@@ -185,12 +213,7 @@ int main(int argc, char** argv) {
                    TimeTurns(window, PageMode::Single, jumpPages, 0));
     std::fflush(stdout);
     const auto elapsed = MsSince;
-    // CPU time of this thread: steadier than wall time on a machine shared with other work.
-    auto cpuMs = [] {
-        timespec t{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-        return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-    };
+    const auto cpuMs = CpuMs;
 
     for (int round = 0; round < 2 && turns > 0; ++round) {
         std::vector<double> spreads, spreadPaints, spreadCpu;
