@@ -15,6 +15,7 @@
 
 #include "base/Book.h"
 #include "base/Numbers.h"
+#include "data/Module1.h"
 #include "platform/BrowserControl.h"
 #include "reader/PageDocument.h"
 #include "reader/PageSource.h"
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
     const QString bin = QCoreApplication::applicationDirPath();
     QTemporaryDir work;
     const QString folder = work.path() + u'/';
+    pagora::UseWorkingFolder(folder.toStdString());
     const pagora::QuranIndex index = pagora::UnpackSupportFiles(bin + "/support.dat", folder);
     pagora::ArchivePageSource source(bin, folder);
     std::vector<std::pair<int, QString>> texts;

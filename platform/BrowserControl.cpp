@@ -1,6 +1,5 @@
 #include "platform/BrowserControl.h"
 
-#include <QtWidgets/private/qtextedit_p.h>
 #include <QtWidgets/private/qwidgettextcontrol_p.h>
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
@@ -12,8 +11,6 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QHash>
-#include <QImage>
-#include <QPainter>
 #include <QPixmap>
 #include <QRawFont>
 #include <QRegularExpression>
@@ -495,18 +492,6 @@ void BrowserControl::PrepareDocument(const QString& pageKey, const QString& html
         doc->documentLayout()->documentSize();
         JustifyBetweenWords(*doc);
     }
-    {
-        // Drawing a laid-out document the first time still works out where its glyphs go;
-        // drawing it once here leaves only the painting to the turn.
-        const qreal ratio = devicePixelRatioF();
-        QImage scratch(viewport()->size() * ratio, QImage::Format_ARGB32_Premultiplied);
-        scratch.setDevicePixelRatio(ratio);
-        QPainter painter(&scratch);
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.palette = palette();
-        context.clip = QRectF(QPointF(0, 0), viewport()->size());
-        doc->documentLayout()->draw(&painter, context);
-    }
     std::erase_if(prepared_, [&](const Prepared& p) { return p.pageKey == pageKey; });
     prepared_.push_back({pageKey, html, layout, std::move(doc)});
 }
@@ -540,9 +525,12 @@ bool BrowserControl::ShowPrepared(const QString& written) {
     // QTextEdit::setDocument would set the page width again, which makes Qt lay the whole
     // document out anew; the prepared one already has this view's width, so the view's text
     // control takes it as it is and only the scroll bars follow its size.
-    auto* edit = static_cast<QTextEditPrivate*>(QObjectPrivate::get(static_cast<QTextEdit*>(this)));
-    edit->control->setDocument(doc);
-    emit edit->control->documentSizeChanged(doc->documentLayout()->documentSize());
+    if (auto* control = findChild<QWidgetTextControl*>(QString(), Qt::FindDirectChildrenOnly)) {
+        control->setDocument(doc);
+        emit control->documentSizeChanged(doc->documentLayout()->documentSize());
+    } else {
+        setDocument(doc);
+    }
     viewport()->update();
     if (ownsOld) {
         delete old;
