@@ -144,7 +144,16 @@ frmMain::frmMain(SettingsStore& settings, ProcessFacts& process, MessageBoxes& m
     BuildMenus();
     BuildControls();
     WireControls();
-    preparing_ = new IdleSteps([this] { return core_.PrepareTurnStep(); }, this);
+    preparing_ = new IdleSteps(
+        [this] {
+            // While the window is still being placed, the window manager goes first.
+            if (placedOuter_) {
+                preparing_->Restart();
+                return true;
+            }
+            return core_.PrepareTurnStep();
+        },
+        this);
 }
 
 frmMain::frmMain(const ReaderServices& services, QWidget* parent)
@@ -152,7 +161,16 @@ frmMain::frmMain(const ReaderServices& services, QWidget* parent)
     BuildMenus();
     BuildControls();
     WireControls();
-    preparing_ = new IdleSteps([this] { return core_.PrepareTurnStep(); }, this);
+    preparing_ = new IdleSteps(
+        [this] {
+            // While the window is still being placed, the window manager goes first.
+            if (placedOuter_) {
+                preparing_->Restart();
+                return true;
+            }
+            return core_.PrepareTurnStep();
+        },
+        this);
 }
 
 frmMain::~frmMain() = default;
