@@ -144,16 +144,7 @@ frmMain::frmMain(SettingsStore& settings, ProcessFacts& process, MessageBoxes& m
     BuildMenus();
     BuildControls();
     WireControls();
-    preparing_ = new IdleSteps(
-        [this] {
-            // While the window is still being placed, the window manager goes first.
-            if (placedOuter_) {
-                preparing_->Restart();
-                return true;
-            }
-            return core_.PrepareTurnStep();
-        },
-        this);
+    SetUpPreparing();
 }
 
 frmMain::frmMain(const ReaderServices& services, QWidget* parent)
@@ -161,6 +152,12 @@ frmMain::frmMain(const ReaderServices& services, QWidget* parent)
     BuildMenus();
     BuildControls();
     WireControls();
+    SetUpPreparing();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::SetUpPreparing() {
     preparing_ = new IdleSteps(
         [this] {
             // While the window is still being placed, the window manager goes first.
@@ -172,8 +169,6 @@ frmMain::frmMain(const ReaderServices& services, QWidget* parent)
         },
         this);
 }
-
-frmMain::~frmMain() = default;
 
 double frmMain::DpiX() const {
     return logicalDpiX() > 0 ? logicalDpiX() : 96.0;

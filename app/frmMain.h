@@ -132,6 +132,8 @@ class frmMain : public QMainWindow, private ReaderScreen {
 
     void BuildMenus();
     void BuildControls();
+    // Prepares the pages of the next turns while the reader is idle.
+    void SetUpPreparing();
     void WireControls();
     void ApplyLayout();
     void PlaceWindow();

@@ -93,7 +93,9 @@ class BrowserControl : public QTextBrowser {
 
   private:
     // Everything besides the text that decides how the view lays a document out: a prepared
-    // document is shown only while this is what it was laid out for.
+    // document is shown only while this is what it was laid out for. Whatever else comes to
+    // change a page's layout or look (colours the view applies, a size fitted to the page)
+    // belongs here, and in what PrepareDocument gives a prepared document.
     struct LayoutKey {
         int width = 0;
         qreal pixelRatio = 1;
