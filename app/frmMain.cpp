@@ -23,6 +23,7 @@
 #include "base/Error.h"
 #include "platform/BrowserControl.h"
 #include "platform/Dialogs.h"
+#include "platform/IdleSteps.h"
 #include "platform/ProcessFacts.h"
 #include "platform/QtClipboard.h"
 #include "platform/QtInputPrompt.h"
@@ -145,6 +146,24 @@ QString ElidedLines(const QString& text, const QFontMetrics& metrics, int width)
     return lines.join(QStringLiteral("\r\n"));
 }
 
+// Paints the number links of `document`, shown in `view`: those whose item text equals `item`
+// red, every other one blue, in the view's colours. Returns whether some number link matched.
+bool PaintNumberLinksIn(QTextDocument& document, const QString& item, const BrowserControl& view) {
+    bool matched = false;
+    const auto anchors = BrowserControl::AnchorsOf(document);
+    for (size_t i = 0; i < anchors.size(); ++i) {
+        const auto anchorItem = NumberLinkItem(anchors[i].href);
+        if (!anchorItem) {
+            continue;
+        }
+        const bool marked = *anchorItem == item;
+        BrowserControl::SetAnchorColorIn(document, i,
+                                         view.ShownColour(QColor(marked ? Qt::red : Qt::blue)));
+        matched = matched || marked;
+    }
+    return matched;
+}
+
 }  // namespace
 
 frmMain::frmMain(SettingsStore& settings, ProcessFacts& process, MessageBoxes& messages,
@@ -159,6 +178,7 @@ frmMain::frmMain(SettingsStore& settings, ProcessFacts& process, MessageBoxes& m
     BuildMenus();
     BuildControls();
     WireControls();
+    SetUpPreparing();
 }
 
 frmMain::frmMain(const ReaderServices& services, QWidget* parent)
@@ -166,9 +186,23 @@ frmMain::frmMain(const ReaderServices& services, QWidget* parent)
     BuildMenus();
     BuildControls();
     WireControls();
+    SetUpPreparing();
 }
 
 frmMain::~frmMain() = default;
+
+void frmMain::SetUpPreparing() {
+    preparing_ = new IdleSteps(
+        [this] {
+            // While the window is still being placed, the window manager goes first.
+            if (placedOuter_) {
+                preparing_->Restart();
+                return true;
+            }
+            return core_.PrepareTurnStep();
+        },
+        this);
+}
 
 double frmMain::DpiX() const {
     return logicalDpiX() > 0 ? logicalDpiX() : 96.0;
@@ -522,22 +556,38 @@ void frmMain::WriteDocument(View view, const QString& pageKey, const QString& do
     wb.DocumentClear();
     wb.DocumentWrite(document);
     wb.DocumentClose();
+    // Once the page is on screen, the pages of the next turns are prepared while it is read.
+    preparing_->Restart();
 }
 
 bool frmMain::PaintNumberLinks(View view, const QString& item) {
-    BrowserControl& wb = PageView(view);
-    bool matched = false;
-    const auto anchors = wb.Anchors();
-    for (size_t i = 0; i < anchors.size(); ++i) {
-        const auto anchorItem = NumberLinkItem(anchors[i].href);
-        if (!anchorItem) {
-            continue;
-        }
-        const bool marked = *anchorItem == item;
-        wb.SetAnchorColor(i, QColor(marked ? Qt::red : Qt::blue));
-        matched = matched || marked;
-    }
+    const bool matched = PaintNumberLinksIn(*PageView(view).document(), item, PageView(view));
+    preparing_->Restart();
     return matched;
+}
+
+void frmMain::PrepareDocument(View view, const QString& pageKey, const QString& document,
+                              const std::optional<QString>& markedItem) {
+    BrowserControl& page = PageView(view);
+    page.PrepareDocument(pageKey, document, [&markedItem, &page](QTextDocument& prepared) {
+        if (markedItem) {
+            PaintNumberLinksIn(prepared, *markedItem, page);
+        }
+    });
+}
+
+bool frmMain::HasPreparedDocument(View view, const QString& document) const {
+    return PageView(view).IsPrepared(document);
+}
+
+void frmMain::KeepPreparedPages(View view, const QStringList& pageKeys) {
+    PageView(view).KeepPrepared(pageKeys);
+}
+
+void frmMain::DropPreparedDocuments() {
+    for (const View view : kAllViews) {
+        PageView(view).DropPrepared();
+    }
 }
 
 void frmMain::ScrollToLink(View view, const QString& target) {
@@ -726,6 +776,9 @@ void frmMain::Form_Resize() {
     layout_ = FormResize(outer.Width, outer.Height, layout_.fraFooter.Height, layout_);
     ApplyLayout();
     core_.FitToViews();
+    if (preparing_ != nullptr) {
+        preparing_->Restart();
+    }
 }
 
 // ---------------------------------------------------------------- pages

@@ -20,6 +20,7 @@ class QPushButton;
 namespace pagora {
 
 class BrowserControl;
+class IdleSteps;
 class SearchPanel;
 class QtClipboard;
 class QtInputPrompt;
@@ -127,9 +128,16 @@ class frmMain : public QMainWindow, private ReaderScreen {
     void ShowTheme(Theme theme) override;
     void ShowFitPage(bool fit) override;
     bool Fits(View view, const QString& document) override;
+    void PrepareDocument(View view, const QString& pageKey, const QString& document,
+                         const std::optional<QString>& markedItem) override;
+    bool HasPreparedDocument(View view, const QString& document) const override;
+    void KeepPreparedPages(View view, const QStringList& pageKeys) override;
+    void DropPreparedDocuments() override;
 
     void BuildMenus();
     void BuildControls();
+    // Prepares the pages of the next turns while the reader is idle.
+    void SetUpPreparing();
     void WireControls();
     void ApplyLayout();
     void PlaceWindow();
@@ -185,6 +193,8 @@ class frmMain : public QMainWindow, private ReaderScreen {
     // The outer rectangle start-up placed the window at, kept until the frame is known.
     std::optional<QRect> placedOuter_;
     int placementChecks_ = 0;
+    // Prepares the pages of the next turns while the reader is idle.
+    IdleSteps* preparing_ = nullptr;
 };
 
 // Runs the reader program: the application object, the real services and the main window.

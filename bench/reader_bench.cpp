@@ -1,17 +1,24 @@
-// Page turns of the reader: every spread in double-page mode and every page in single-page
-// mode, each fetched from its archive (a view never shows the same page twice in a row), laid
-// out and painted offscreen.
-// Prints p50, p95 and max per turn. Run from the build's bin folder, where the archives are.
+// Page turns of the reader, each fetched from its archive, laid out (unless it was prepared)
+// and painted offscreen:
+//   - sequential turns: the next page or spread after a pause of 300 ms in which the event loop
+//     runs (a reader reading; the pages of the next turns are prepared meanwhile);
+//   - jump turns: to a random page more than two turns away, without a pause;
+//   - every spread in double-page mode and every page in single-page mode in a row, without
+//     letting the event loop run (two rounds, the second printed with its painting and CPU time).
+// Prints p50, p95 and max per turn. Run from the build's bin folder, where the archives are:
+//   reader_bench [WIDTH HEIGHT [TURNS [SCENARIO_TURNS]]]
+// TURNS limits the turns per mode of the rounds (0 leaves them out), SCENARIO_TURNS the turns
+// of each sequential and jump scenario (100 by default).
 #include <QAction>
 #include <QApplication>
-#include <QEventLoop>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <random>
 #include <vector>
 
 #include "app/frmMain.h"
@@ -45,6 +52,107 @@ void Report(const char* what, std::vector<double> ms) {
                 at(0.50), at(0.95), ms.back());
 }
 
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point since) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
+}
+
+// Lets the event loop run for `ms` milliseconds, as it does while the user reads.
+void RunEventLoop(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents,
+                                    static_cast<int>(ms - timer.elapsed()));
+    }
+}
+
+// CPU time of this thread: steadier than wall time on a machine shared with other work.
+double CpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+// Wall and thread CPU time of each turn.
+struct TurnTimes {
+    std::vector<double> wall;
+    std::vector<double> cpu;
+};
+
+// Shows `pages` one after another in `mode`, each after `pauseMs` of event loop, and times each
+// turn: the page(s) written and the page area and footer painted.
+TurnTimes TimeTurns(pagora::frmMain& window, pagora::PageMode mode, const std::vector<int>& pages,
+                    int pauseMs) {
+    QWidget& footer = *window.findChild<QWidget*>(QStringLiteral("fraFooter"));
+    if (window.Core().Mode() != mode) {
+        mode == pagora::PageMode::Single ? window.mnuSinglePage() : window.mnuDoublePage();
+    }
+    TurnTimes times;
+    for (const int page : pages) {
+        RunEventLoop(pauseMs);
+        const double cpuStart = CpuMs();
+        const auto start = Clock::now();
+        window.LoadQuranPage(static_cast<int16_t>(page));
+        window.PageArea(mode).repaint();
+        footer.repaint();
+        times.wall.push_back(MsSince(start));
+        times.cpu.push_back(CpuMs() - cpuStart);
+    }
+    return times;
+}
+
+// `count` turns forward from a random page (going on from the start at the end of the book).
+std::vector<int> SequentialTurns(pagora::PageMode mode, int count, std::mt19937& random) {
+    const int step = mode == pagora::PageMode::Single ? 1 : 2;
+    const int turnsInBook = pagora::kPageCount / step;
+    int turn = std::uniform_int_distribution<int>(0, turnsInBook - 1)(random);
+    std::vector<int> pages;
+    for (int i = 0; i < count; ++i, turn = (turn + 1) % turnsInBook) {
+        pages.push_back(1 + turn * step);
+    }
+    return pages;
+}
+
+// `count` random pages, none within two turns of the page before it.
+std::vector<int> JumpTurns(pagora::PageMode mode, int count, std::mt19937& random) {
+    std::uniform_int_distribution<int> anyPage(pagora::kFirstPage, pagora::kPageCount);
+    const int step = mode == pagora::PageMode::Single ? 1 : 2;
+    std::vector<int> pages;
+    int last = -100;
+    while (static_cast<int>(pages.size()) < count) {
+        const int page = anyPage(random);
+        if (std::abs(page - last) > 3 * step) {
+            pages.push_back(page);
+            last = page;
+        }
+    }
+    return pages;
+}
+
+struct Quantiles {
+    double p50, p95, max;
+};
+
+Quantiles QuantilesOf(std::vector<double> ms) {
+    std::sort(ms.begin(), ms.end());
+    auto at = [&](double q) {
+        return ms[static_cast<size_t>(q * static_cast<double>(ms.size() - 1) + 0.5)];
+    };
+    return {at(0.50), at(0.95), ms.back()};
+}
+
+// The scenario's line (wall time), then the same turns' thread CPU time on a line of its own.
+void ReportScenario(const char* what, int width, int height, const TurnTimes& times) {
+    const Quantiles wall = QuantilesOf(times.wall);
+    const Quantiles cpu = QuantilesOf(times.cpu);
+    std::printf("%s  %dx%d  p50 %.1f ms  p95 %.1f ms  max %.1f ms\n", what, width, height, wall.p50,
+                wall.p95, wall.max);
+    std::printf("  thread CPU time  p50 %.1f ms  p95 %.1f ms  max %.1f ms\n", cpu.p50, cpu.p95,
+                cpu.max);
+}
+
 // Reading on in fit mode: each spread after the previous one, turned after a 300 ms pause (the
 // reader's idle time between turns); the turn finds the fitted size of both pages, writes and
 // paints them.
@@ -59,15 +167,11 @@ void SequentialFitSpreadTurns(pagora::frmMain& window, int width, int height, in
     QWidget& area = window.PageArea(pagora::PageMode::Double);
     std::vector<double> ms;
     for (int turn = 0; turn < std::min(turns, 50); ++turn) {
-        QEventLoop pause;
-        QTimer::singleShot(300, &pause, &QEventLoop::quit);
-        pause.exec();
-        const auto start = std::chrono::steady_clock::now();
+        RunEventLoop(300);
+        const auto start = Clock::now();
         window.cmdNext_Click();
         area.repaint();
-        ms.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                .count());
+        ms.push_back(MsSince(start));
     }
     std::sort(ms.begin(), ms.end());
     auto at = [&](double q) {
@@ -100,8 +204,12 @@ int main(int argc, char** argv) {
     // A third argument limits the turns per mode, for a short run under a profiler.
     const int turns = argc > 3
                           ? static_cast<int>(std::clamp<int64_t>(
-                                pagora::TextToInteger(argv[3]).value_or(1), 1, pagora::kPageCount))
+                                pagora::TextToInteger(argv[3]).value_or(1), 0, pagora::kPageCount))
                           : pagora::kPageCount;
+    const int scenarioTurns =
+        argc > 4 ? static_cast<int>(std::clamp<int64_t>(pagora::TextToInteger(argv[4]).value_or(1),
+                                                        1, pagora::kPageCount))
+                 : 100;
     const QString name = process.ExecutableName();
     settings.SaveSetting(name, "WindowState", "State", "0");
     settings.SaveSetting(name, "WindowState", "Left", "0");
@@ -117,18 +225,29 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     QWidget& footer = *window.findChild<QWidget*>(QStringLiteral("fraFooter"));
 
-    using Clock = std::chrono::steady_clock;
-    auto elapsed = [](Clock::time_point since) {
-        return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
-    };
-    // CPU time of this thread: steadier than wall time on a machine shared with other work.
-    auto cpuMs = [] {
-        timespec t{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-        return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-    };
+    // The same pages in every run, for before-and-after comparisons.
+    std::mt19937 random(20261206);
+    constexpr int kReadingPauseMs = 300;
+    using pagora::PageMode;
+    const std::vector<int> sequentialSpreads =
+        SequentialTurns(PageMode::Double, scenarioTurns, random);
+    const std::vector<int> sequentialPages =
+        SequentialTurns(PageMode::Single, scenarioTurns, random);
+    const std::vector<int> jumpSpreads = JumpTurns(PageMode::Double, scenarioTurns, random);
+    const std::vector<int> jumpPages = JumpTurns(PageMode::Single, scenarioTurns, random);
+    ReportScenario("sequential spread turn", width, height,
+                   TimeTurns(window, PageMode::Double, sequentialSpreads, kReadingPauseMs));
+    ReportScenario("sequential page turn", width, height,
+                   TimeTurns(window, PageMode::Single, sequentialPages, kReadingPauseMs));
+    ReportScenario("jump spread turn", width, height,
+                   TimeTurns(window, PageMode::Double, jumpSpreads, 0));
+    ReportScenario("jump page turn", width, height,
+                   TimeTurns(window, PageMode::Single, jumpPages, 0));
+    std::fflush(stdout);
+    const auto elapsed = MsSince;
+    const auto cpuMs = CpuMs;
 
-    for (int round = 0; round < 2; ++round) {
+    for (int round = 0; round < 2 && turns > 0; ++round) {
         std::vector<double> spreads, spreadPaints, spreadCpu;
         window.mnuDoublePage();
         for (int page = 1; page <= std::min(603, 2 * turns - 1); page += 2) {
@@ -164,7 +283,7 @@ int main(int argc, char** argv) {
         Report("  of which painting", singlePaints);
         Report("  CPU time of the turn", singleCpu);
     }
-    SequentialFitSpreadTurns(window, width, height, turns);
+    SequentialFitSpreadTurns(window, width, height, scenarioTurns);
     window.close();
     return 0;
 }

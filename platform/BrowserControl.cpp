@@ -1,5 +1,6 @@
 #include "platform/BrowserControl.h"
 
+#include <QtWidgets/private/qwidgettextcontrol_p.h>
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -27,6 +28,8 @@
 #include <QUrl>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <utility>
 
 #include "platform/WordJustification.h"
 
@@ -334,8 +337,37 @@ int ShownPixelSize(const QTextBlock& block) {
                              : formats.first().format.intProperty(QTextFormat::FontPixelSize);
 }
 
+// Qt's document layout drops a paragraph's shaped glyphs once it has laid the paragraph out,
+// so painting shaped the Arabic text (a costly font) once more for every justified line.
+// New paragraphs keep their glyphs; the signal comes before the layout sees the change.
+// Centred lines that already had to be drawn smaller at this width take that size here,
+// before their first layout. Every layout gives the justified paragraphs new glyphs, to be
+// justified between words.
+void WatchParagraphs(QTextDocument& document) {
+    QTextDocument* doc = &document;
+    QObject::connect(doc, &QTextDocument::contentsChange, doc, [doc](int from, int, int added) {
+        const QTextBlock last = doc->findBlock(from + added);
+        const qreal width = doc->pageSize().width();
+        for (QTextBlock block = doc->findBlock(from); block.isValid(); block = block.next()) {
+            block.layout()->setCacheEnabled(true);
+            if (IsCentred(block)) {
+                const auto fitted = FittedSizes().constFind(FitKey(width, block));
+                if (fitted != FittedSizes().constEnd()) {
+                    SetBlockPixelSize(block, *fitted);
+                }
+            }
+            if (block == last) {
+                break;
+            }
+        }
+    });
+    QObject::connect(doc->documentLayout(), &QAbstractTextDocumentLayout::update, doc,
+                     [doc] { JustifyBetweenWords(*doc); });
+}
+
 // Centred lines (sura headers, the basmala) never wrap: one that does is drawn smaller.
-void FitCentredLines(QTextDocument* doc) {
+void FitCentredLines(QTextDocument& document) {
+    QTextDocument* doc = &document;
     doc->documentLayout()->documentSize();  // lays the whole document out
     const qreal width = doc->pageSize().width();
     // A line that still wraps after shrinking (Qt keeps room for ink that reaches past the
@@ -438,6 +470,31 @@ QImage InColours(QImage image, const ShownColours& colours) {
     return image;
 }
 
+// Fills `document` with the page `written` to a view, in the font the pages are shown in, with
+// its centred lines fitted and its justified lines stretched between words.
+void LoadPage(QTextDocument& document, const QString& written, const ShownColours& colours,
+              const std::function<void(const QString&)>& setHtml) {
+    QString html = BrowserBlocks(written, colours.name);
+    MushafFontChoice& font = FontChoice();
+    if (font.replaced) {
+        html.replace(kMushafFamily, kStandInFamily, Qt::CaseInsensitive);
+    }
+    setHtml(html);
+    if (const char32_t missing = MissingMushafGlyph(document)) {
+        font.replaced = true;
+        std::fprintf(stderr,
+                     "%s: the installed font \"%s\" has no glyph for U+%04X; the pages are "
+                     "shown in \"%s\" instead\n",
+                     qPrintable(QCoreApplication::applicationName()), qPrintable(kMushafFamily),
+                     static_cast<unsigned>(missing), qPrintable(kStandInFamily));
+        html.replace(kMushafFamily, kStandInFamily, Qt::CaseInsensitive);
+        setHtml(html);
+    }
+    ShowInColours(document, colours);
+    FitCentredLines(document);
+    JustifyBetweenWords(document);
+}
+
 }  // namespace
 
 BrowserControl::BrowserControl(const QString& name, QWidget* parent)
@@ -451,31 +508,7 @@ BrowserControl::BrowserControl(const QString& name, QWidget* parent)
     QTextOption option = document()->defaultTextOption();
     option.setTextDirection(Qt::RightToLeft);
     document()->setDefaultTextOption(option);
-    // Qt's document layout drops a paragraph's shaped glyphs once it has laid the paragraph out,
-    // so painting shaped the Arabic text (a costly font) once more for every justified line.
-    // New paragraphs keep their glyphs; the signal comes before the layout sees the change.
-    // Centred lines that already had to be drawn smaller at this width take that size here,
-    // before their first layout.
-    connect(document(), &QTextDocument::contentsChange, this, [this](int from, int, int added) {
-        QTextDocument* doc = document();
-        const QTextBlock last = doc->findBlock(from + added);
-        const qreal width = doc->pageSize().width();
-        for (QTextBlock block = doc->findBlock(from); block.isValid(); block = block.next()) {
-            block.layout()->setCacheEnabled(true);
-            if (IsCentred(block)) {
-                const auto fitted = FittedSizes().constFind(FitKey(width, block));
-                if (fitted != FittedSizes().constEnd()) {
-                    SetBlockPixelSize(block, *fitted);
-                }
-            }
-            if (block == last) {
-                break;
-            }
-        }
-    });
-    // Every layout gives the justified paragraphs new glyphs, to be justified between words.
-    connect(document()->documentLayout(), &QAbstractTextDocumentLayout::update, this,
-            [this] { JustifyBetweenWords(*document()); });
+    WatchParagraphs(*document());
     connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
         bool cancel = false;
         emit BeforeNavigate2(ResolvedHref(url.toString()), cancel);
@@ -502,32 +535,20 @@ void BrowserControl::DocumentWrite(const QString& html) {
     pending_ += html;
 }
 
+void BrowserControl::DocumentClose() {
+    const QString written = std::exchange(pending_, QString());
+    if (ShowPrepared(written)) {
+        return;
+    }
+    LoadPage(*document(), written, colours_, [this](const QString& html) { setHtml(html); });
+}
+
 QString BrowserControl::ShownHtml(const QString& html) const {
     QString shown = BrowserBlocks(html, colours_.name);
     if (FontChoice().replaced) {
         shown.replace(kMushafFamily, kStandInFamily, Qt::CaseInsensitive);
     }
     return shown;
-}
-
-void BrowserControl::DocumentClose() {
-    QString html = ShownHtml(pending_);
-    pending_.clear();
-    MushafFontChoice& font = FontChoice();
-    setHtml(html);
-    if (const char32_t missing = MissingMushafGlyph(*document())) {
-        font.replaced = true;
-        std::fprintf(stderr,
-                     "%s: the installed font \"%s\" has no glyph for U+%04X; the pages are "
-                     "shown in \"%s\" instead\n",
-                     qPrintable(QCoreApplication::applicationName()), qPrintable(kMushafFamily),
-                     static_cast<unsigned>(missing), qPrintable(kStandInFamily));
-        html.replace(kMushafFamily, kStandInFamily, Qt::CaseInsensitive);
-        setHtml(html);
-    }
-    ShowInColours(*document(), colours_);
-    FitCentredLines(document());
-    JustifyBetweenWords(*document());
 }
 
 void BrowserControl::SetShownColours(ShownColours colours) {
@@ -555,10 +576,82 @@ bool BrowserControl::Fits(const QString& html) {
     // The room the viewport has with no scroll bar shown.
     const QRect room = contentsRect().marginsRemoved(viewportMargins());
     measure_->setTextWidth(room.width());
-    FitCentredLines(measure_);
+    FitCentredLines(*measure_);
     // The view sets its scroll ranges from the document's size rounded to whole pixels.
     const QSize needed = measure_->documentLayout()->documentSize().toSize();
     return needed.height() <= room.height() && needed.width() <= room.width();
+}
+
+BrowserControl::LayoutKey BrowserControl::CurrentLayout() const {
+    return {viewport()->width(), devicePixelRatioF(), FontChoice().replaced,
+            document()->defaultFont(), colours_.name};
+}
+
+void BrowserControl::PrepareDocument(const QString& pageKey, const QString& html,
+                                     const std::function<void(QTextDocument&)>& finish) {
+    const QTextDocument& shown = *document();
+    auto doc = std::make_unique<QTextDocument>(this);
+    doc->setUndoRedoEnabled(false);
+    doc->setDefaultFont(shown.defaultFont());
+    doc->setDefaultTextOption(shown.defaultTextOption());
+    doc->setDocumentMargin(shown.documentMargin());
+    doc->setDefaultStyleSheet(shown.defaultStyleSheet());
+    doc->setUseDesignMetrics(shown.useDesignMetrics());
+    doc->documentLayout()->setPaintDevice(shown.documentLayout()->paintDevice());
+    // The width the view lays its document out at.
+    doc->setPageSize(QSize(viewport()->width(), -1));
+    WatchParagraphs(*doc);
+    const LayoutKey layout = CurrentLayout();
+    LoadPage(*doc, html, colours_, [&doc](const QString& text) { doc->setHtml(text); });
+    if (finish) {
+        finish(*doc);
+        doc->documentLayout()->documentSize();
+        JustifyBetweenWords(*doc);
+    }
+    std::erase_if(prepared_, [&](const Prepared& p) { return p.pageKey == pageKey; });
+    prepared_.push_back({pageKey, html, layout, std::move(doc)});
+}
+
+bool BrowserControl::IsPrepared(const QString& html) const {
+    const LayoutKey layout = CurrentLayout();
+    return std::any_of(prepared_.begin(), prepared_.end(),
+                       [&](const Prepared& p) { return p.written == html && p.layout == layout; });
+}
+
+void BrowserControl::KeepPrepared(const QStringList& pageKeys) {
+    std::erase_if(prepared_, [&](const Prepared& p) { return !pageKeys.contains(p.pageKey); });
+}
+
+void BrowserControl::DropPrepared() {
+    prepared_.clear();
+}
+
+bool BrowserControl::ShowPrepared(const QString& written) {
+    const LayoutKey layout = CurrentLayout();
+    const auto found = std::find_if(prepared_.begin(), prepared_.end(), [&](const Prepared& p) {
+        return p.written == written && p.layout == layout;
+    });
+    if (found == prepared_.end()) {
+        return false;
+    }
+    QTextDocument* doc = found->document.release();
+    prepared_.erase(found);
+    QTextDocument* old = document();
+    const bool ownsOld = old->parent() == this;  // else the view's first, deleted by Qt
+    // QTextEdit::setDocument would set the page width again, which makes Qt lay the whole
+    // document out anew; the prepared one already has this view's width, so the view's text
+    // control takes it as it is and only the scroll bars follow its size.
+    if (auto* control = findChild<QWidgetTextControl*>(QString(), Qt::FindDirectChildrenOnly)) {
+        control->setDocument(doc);
+        emit control->documentSizeChanged(doc->documentLayout()->documentSize());
+    } else {
+        setDocument(doc);
+    }
+    viewport()->update();
+    if (ownsOld) {
+        delete old;
+    }
+    return true;
 }
 
 void BrowserControl::paintEvent(QPaintEvent* event) {
@@ -578,7 +671,8 @@ void BrowserControl::resizeEvent(QResizeEvent* event) {
     }
     QTextBrowser::resizeEvent(event);
     if (newWidth) {
-        FitCentredLines(document());
+        DropPrepared();
+        FitCentredLines(*document());
     }
 }
 
@@ -637,12 +731,12 @@ QVariant BrowserControl::loadResource(int type, const QUrl& name) {
     return pixmap;
 }
 
-std::vector<BrowserControl::Anchor> BrowserControl::Anchors() const {
+std::vector<BrowserControl::Anchor> BrowserControl::AnchorsOf(const QTextDocument& document) {
     std::vector<Anchor> anchors;
     // Anchors whose content runs without a gap up to the current fragment; a nested link splits
     // its parent into fragments, and the parent continues when its target comes back.
     std::vector<size_t> open;
-    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             if (!fragment.isValid()) {
@@ -670,18 +764,21 @@ std::vector<BrowserControl::Anchor> BrowserControl::Anchors() const {
     return anchors;
 }
 
-void BrowserControl::SetAnchorColor(size_t index, const QColor& wanted) {
-    const std::vector<Anchor> anchors = Anchors();
+QColor BrowserControl::ShownColour(const QColor& color) const {
+    return colours_.name.isEmpty() || !colours_.page
+               ? color
+               : QColor::fromRgba(colours_.page(color.rgba()));
+}
+
+void BrowserControl::SetAnchorColorIn(QTextDocument& document, size_t index, const QColor& color) {
+    const std::vector<Anchor> anchors = AnchorsOf(document);
     if (index >= anchors.size()) {
         return;
     }
     const Anchor& anchor = anchors[index];
-    const QColor color = colours_.name.isEmpty() || !colours_.page
-                             ? wanted
-                             : QColor::fromRgba(colours_.page(wanted.rgba()));
     // Only the anchor's own text: a link nested inside it keeps its colour.
     std::vector<std::pair<int, int>> ranges;
-    for (QTextBlock block = document()->findBlock(anchor.start);
+    for (QTextBlock block = document.findBlock(anchor.start);
          block.isValid() && block.position() < anchor.end; block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
@@ -702,7 +799,7 @@ void BrowserControl::SetAnchorColor(size_t index, const QColor& wanted) {
     }
     QTextCharFormat colour;
     colour.setForeground(color);
-    QTextCursor cursor(document());
+    QTextCursor cursor(&document);
     cursor.beginEditBlock();
     for (const auto& [start, end] : ranges) {
         cursor.setPosition(start);

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QPoint>
 #include <QString>
 #include <QTextBrowser>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace pagora {
@@ -52,6 +54,20 @@ class BrowserControl : public QTextBrowser {
     // bar: the document is laid out as the view would lay it out, without showing it.
     bool Fits(const QString& html);
 
+    // Pages prepared ahead of time. PrepareDocument lays out `html` (as DocumentWrite would
+    // have given it) in a document of its own, as the view would show it now, and then lets
+    // `finish` change it (paint its links); closing a document of the same text later shows the
+    // prepared one instead of laying it out again, as long as the view would still lay it out
+    // the same way (see LayoutKey). One document is kept per page key, the last one prepared.
+    void PrepareDocument(const QString& pageKey, const QString& html,
+                         const std::function<void(QTextDocument&)>& finish = {});
+    // Whether closing a document of this text would show a prepared one.
+    bool IsPrepared(const QString& html) const;
+    // Drops the prepared documents except those of the pages `pageKeys`.
+    void KeepPrepared(const QStringList& pageKeys);
+    void DropPrepared();
+    size_t PreparedCount() const { return prepared_.size(); }
+
     // The anchors of the shown document in document order, like getElementsByTagName("A").
     struct Anchor {
         QString href;  // "about:blank" followed by the link's target, e.g. "about:blank#num3"
@@ -61,11 +77,17 @@ class BrowserControl : public QTextBrowser {
         int end = 0;
         QString target;  // the link's own target as written, e.g. "#num3"
     };
-    std::vector<Anchor> Anchors() const;
+    std::vector<Anchor> Anchors() const { return AnchorsOf(*document()); }
+    static std::vector<Anchor> AnchorsOf(const QTextDocument& document);
     // Sets the inline colour of anchor `index` (as returned by Anchors()), shown in the view's
     // colours; text of a link nested inside it keeps its own colour. An index out of range is
     // ignored.
-    void SetAnchorColor(size_t index, const QColor& color);
+    void SetAnchorColor(size_t index, const QColor& color) {
+        SetAnchorColorIn(*document(), index, ShownColour(color));
+    }
+    static void SetAnchorColorIn(QTextDocument& document, size_t index, const QColor& color);
+    // `color` as this view shows it.
+    QColor ShownColour(const QColor& color) const;
     // Colour currently set for anchor `index` by the style sheet or SetAnchorColor; invalid when
     // none is set or the index is out of range.
     QColor AnchorColor(size_t index) const;
@@ -91,11 +113,34 @@ class BrowserControl : public QTextBrowser {
     void BeforeNavigate2(const QString& url, bool& cancel);
 
   private:
+    // Everything besides the text that decides how the view lays a document out: a prepared
+    // document is shown only while this is what it was laid out for. Whatever else comes to
+    // change a page's layout or look (colours the view applies, a size fitted to the page)
+    // belongs here, and in what PrepareDocument gives a prepared document.
+    struct LayoutKey {
+        int width = 0;
+        qreal pixelRatio = 1;
+        bool standInFont = false;
+        QFont font;
+        QString colours;
+        bool operator==(const LayoutKey&) const = default;
+    };
+    LayoutKey CurrentLayout() const;
+    struct Prepared {
+        QString pageKey;
+        QString written;
+        LayoutKey layout;
+        std::unique_ptr<QTextDocument> document;
+    };
+    // Shows the prepared document of text `written`, if there is one for the present layout.
+    bool ShowPrepared(const QString& written);
+
     // The html as the view's rich text takes it.
     QString ShownHtml(const QString& html) const;
 
     QString name_;
     QString pending_;
+    std::vector<Prepared> prepared_;
     ShownColours colours_;
     // Where Fits lays documents out; made on first use.
     QTextDocument* measure_ = nullptr;

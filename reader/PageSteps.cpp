@@ -72,6 +72,31 @@ int LargestFittingSize(int low, int high, int guess, const std::function<bool(in
     return std::max(low, good);
 }
 
+std::vector<PageInView> PagesOfTurns(int currentPage, PageMode mode, int turns) {
+    std::vector<PageInView> pages;
+    if (mode == PageMode::Double && currentPage % 2 == 0) {
+        --currentPage;  // a spread is known by its odd, right-hand page
+    }
+    std::optional<int> forward = currentPage;
+    std::optional<int> backward = currentPage;
+    for (int turn = 0; turn < turns; ++turn) {
+        forward = forward ? NextPage(*forward, mode) : std::nullopt;
+        backward = backward ? PreviousPage(*backward, mode) : std::nullopt;
+        for (const std::optional<int>& page : {forward, backward}) {
+            if (!page) {
+                continue;
+            }
+            if (mode == PageMode::Single) {
+                pages.push_back({View::SinglePage, *page});
+            } else {
+                pages.push_back({View::PageOne, *page});
+                pages.push_back({View::PageTwo, *page + 1});
+            }
+        }
+    }
+    return pages;
+}
+
 // The buttons stop at the limits and also at any size past them (a hand-edited setting), so
 // that repeated clicks cannot run the size away from the valid range.
 std::optional<int> IncreasedTextSize(int textSize) {

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "reader/ReaderScreen.h"
 
@@ -14,6 +15,18 @@ std::optional<int> NextPage(int currentPage, PageMode mode);
 
 // The page "Previous" moves to, nothing at page 1 or spread 1-2. Never goes below page 1.
 std::optional<int> PreviousPage(int currentPage, PageMode mode);
+
+// A page as one of the page views shows it.
+struct PageInView {
+    View view = View::SinglePage;
+    int page = 0;
+    bool operator==(const PageInView&) const = default;
+};
+
+// The pages that up to `turns` turns each way from `currentPage` would show, in the views that
+// would show them: the nearest turn first, forward before backward, and in double-page mode the
+// right page of a spread before its left one. Ends of the book give fewer pages.
+std::vector<PageInView> PagesOfTurns(int currentPage, PageMode mode, int turns);
 
 // The text size after "+" or "-", nothing at the limit (200 or 10) or beyond it.
 std::optional<int> IncreasedTextSize(int textSize);

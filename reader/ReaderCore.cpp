@@ -312,6 +312,7 @@ void ReaderCore::LoadQuranPage(int16_t intPageNo) {
     Captions captions;
     captions.textSize = fitPage_ ? QStringLiteral("Fit") : QString::number(textSize_);
     if (mode_ == PageMode::Single) {
+        shownPage_ = intPageNo;
         captions.pageNumber = QString::number(intPageNo);
         captions.suras = SurasInPage(intPageNo);
     } else {
@@ -319,6 +320,7 @@ void ReaderCore::LoadQuranPage(int16_t intPageNo) {
         captions.pageNumber =
             QString::number(right + 1) + QLatin1Char(' ') + QString::number(right);
         currentPage_ = static_cast<int16_t>(right);
+        shownPage_ = currentPage_;
         captions.suras = SurasInPage(static_cast<int16_t>(right + 1));
         captions.rightSuras = SurasInPage(static_cast<int16_t>(right));
         captions.showRightSuras = true;
@@ -389,9 +391,54 @@ void ReaderCore::PrepareNextFit() {
     FittedTextSize(fitPages);
 }
 
+bool ReaderCore::PrepareTurnStep() {
+    if (!started_) {
+        return false;
+    }
+    constexpr int kTurnsKept = 2;
+    std::map<View, QStringList> kept;
+    std::map<QString, QString> texts;
+    for (const PageInView& page : PagesOfTurns(shownPage_, mode_, kTurnsKept)) {
+        const QString pageKey = PadWithZeros(page.page, 3);
+        kept[page.view] << pageKey;
+        if (const auto text = preparedTexts_.find(pageKey); text != preparedTexts_.end()) {
+            texts.insert(*text);
+        }
+    }
+    preparedTexts_ = std::move(texts);
+    for (const View view : kAllViews) {
+        screen_.KeepPreparedPages(view, kept[view]);
+    }
+    for (const PageInView& page : PagesOfTurns(shownPage_, mode_, 1)) {
+        const QString pageKey = PadWithZeros(page.page, 3);
+        auto text = preparedTexts_.find(pageKey);
+        if (text == preparedTexts_.end()) {
+            try {
+                text = preparedTexts_
+                           .emplace(pageKey, AddBookMarkLinks(pageSource_->FetchPageText(pageKey)))
+                           .first;
+            } catch (const std::exception&) {
+                continue;  // the turn itself will tell why the page cannot be shown
+            }
+        }
+        const QString document =
+            BuildPageDocument(text->second, page.page, index_.suraMarker, index_.pageFrame,
+                              fitPage_ ? shownSize_ : textSize_);
+        if (screen_.HasPreparedDocument(page.view, document)) {
+            continue;
+        }
+        screen_.PrepareDocument(
+            page.view, pageKey, document,
+            bookmarkPage_ == pageKey ? std::optional(bookmarkItem_) : std::nullopt);
+        return true;
+    }
+    return false;
+}
+
 void ReaderCore::SetBookMark(View view, const QString& strItemToMark, bool blnWriteToRegistry) {
     const bool matched = screen_.PaintNumberLinks(view, strItemToMark);
     if (matched && blnWriteToRegistry) {
+        screen_.DropPreparedDocuments();
         bookmarkPage_ = Slot(view).tag;
         bookmarkItem_ = strItemToMark;
         Save(setting::kBookmarkPage, bookmarkPage_);

@@ -95,6 +95,10 @@ class ReaderCore {
     // In fit mode, finds the fitted size of the page or spread "Next" turns to, so that the
     // turn need not: for the window to call while the reader is idle.
     void PrepareNextFit();
+    // One step of getting ready for the next turn: hands the screen the document of one page
+    // that a turn either way would show and that it has not prepared yet, and lets it drop
+    // prepared pages more than two turns away. False when there is nothing left to prepare.
+    bool PrepareTurnStep();
     void SetBookMark(View view, const QString& strItemToMark, bool blnWriteToRegistry = false);
 
     // ---- navigation commands; each does nothing before start-up has finished or after
@@ -200,6 +204,8 @@ class ReaderCore {
     QString workingFolder_;
     QuranIndex index_;
     int16_t currentPage_ = 440;
+    // The page (the right-hand page of a spread) that LoadQuranPage showed last.
+    int16_t shownPage_ = 440;
     int16_t textSize_ = 35;
     int16_t shownSize_ = 35;
     bool fitPage_ = false;
@@ -215,6 +221,8 @@ class ReaderCore {
     bool started_ = false;
     bool saveFailureShown_ = false;
     std::unique_ptr<search::SearchIndex> searchIndex_;
+    // Page texts (with their number links) of the pages being prepared, by page key.
+    std::map<QString, QString> preparedTexts_;
 };
 
 }  // namespace pagora

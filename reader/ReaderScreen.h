@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <array>
+#include <optional>
 
 #include "reader/Theme.h"
 
@@ -52,6 +54,26 @@ class ReaderScreen {
     // Whether `document` would show whole in `view`, as it is sized now, without a vertical
     // scroll bar.
     virtual bool Fits(View view, const QString& document) = 0;
+
+    // Pages prepared ahead of a turn: a screen may lay `document` out for `view` in advance
+    // (with the number link of `markedItem` painted red and the others blue, as PaintNumberLinks
+    // does, when given), so that writing the same document later shows it at once. A screen
+    // that prepares nothing keeps these defaults.
+    virtual void PrepareDocument(View view, const QString& pageKey, const QString& document,
+                                 const std::optional<QString>& markedItem) {
+        (void)view, (void)pageKey, (void)document, (void)markedItem;
+    }
+    // Whether `document` is prepared for `view` as the view would show it now.
+    virtual bool HasPreparedDocument(View view, const QString& document) const {
+        (void)view, (void)document;
+        return true;
+    }
+    // Drops the prepared documents of `view` except those of the pages `pageKeys`.
+    virtual void KeepPreparedPages(View view, const QStringList& pageKeys) {
+        (void)view, (void)pageKeys;
+    }
+    // Drops every prepared document (the number links to paint have changed).
+    virtual void DropPreparedDocuments() {}
 };
 
 }  // namespace pagora

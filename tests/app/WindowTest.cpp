@@ -457,5 +457,57 @@ TEST_F(WindowTest, ResizingLaysThePageAreasOutAndAFailedStartSaysWhy) {
     EXPECT_EQ(Stored("WindowState", "State"), "<absent>");
 }
 
+// While the window waits for input it prepares the pages of the next turns. A turn in the middle
+// of that, a turn to a prepared page and a turn after a resize each show their pages as a
+// layout made when they are written shows them, in both modes.
+TEST_F(WindowTest, TurnsShowPreparedPagesAsTheyWouldBeLaidOutWhenWritten) {
+    for (const PageMode mode : {PageMode::Single, PageMode::Double}) {
+        const bool single = mode == PageMode::Single;
+        frmMain& w = Open(single ? "1" : "2", 45);
+        const std::vector<View> views = single ? std::vector<View>{View::SinglePage}
+                                               : std::vector<View>{View::PageOne, View::PageTwo};
+        const size_t allPrepared = single ? 2 : 4;
+        const auto prepared = [&] {
+            size_t count = 0;
+            for (const View view : views) {
+                count += w.PageView(view).PreparedCount();
+            }
+            return count;
+        };
+        const auto pixels = [&] {
+            std::vector<QImage> images;
+            for (const View view : views) {
+                images.push_back(w.PageView(view).grab().toImage());
+            }
+            return images;
+        };
+        // The pixels shown, against those of the same pages laid out when written.
+        const auto expectFreshLayout = [&](const char* when) {
+            const std::vector<QImage> shown = pixels();
+            for (const View view : views) {
+                BrowserControl& page = w.PageView(view);
+                EXPECT_EQ(page.document()->pageSize().width(), page.viewport()->width()) << when;
+                page.DropPrepared();
+            }
+            w.LoadQuranPage(w.Core().CurrentPage());
+            EXPECT_TRUE(shown == pixels()) << when;
+        };
+        ASSERT_TRUE(QTest::qWaitFor([&] { return prepared() > 0; }));
+        Click("cmdNext");
+        EXPECT_EQ(w.PageView(views.back()).Tag, single ? "046" : "048");
+        expectFreshLayout("turned while preparing");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return prepared() == allPrepared; }));
+        Click("cmdPrevious");
+        EXPECT_EQ(w.PageView(views.back()).Tag, single ? "045" : "046");
+        EXPECT_EQ(prepared(), allPrepared - views.size());  // shown as prepared
+        expectFreshLayout("turned to a prepared page");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return prepared() == allPrepared; }));
+        w.resize(w.size() + QSize(90, 0));
+        QApplication::processEvents();
+        Click("cmdNext");
+        expectFreshLayout("turned after a resize");
+    }
+}
+
 }  // namespace
 }  // namespace pagora::testing

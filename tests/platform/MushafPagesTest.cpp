@@ -158,5 +158,59 @@ TEST(MushafPages, CentredLinesShrinkOnlyWhenTheyWouldWrap) {
     EXPECT_TRUE(fullSize(*narrow));
 }
 
+void Write(BrowserControl& view, const QString& html) {
+    view.DocumentClear();
+    view.DocumentWrite(html);
+    view.DocumentClose();
+    QApplication::processEvents();
+}
+
+// A page laid out ahead of time shows the very pixels of the same page laid out when it is
+// written: the pages of a few spreads at the widths of a double-page and a single-page view,
+// one with a link painted as the bookmark paints it. A view that has since changed its width
+// lays the page out afresh.
+TEST(MushafPages, PreparedPagesShowThePixelsOfPagesLaidOutWhenWritten) {
+    const auto markFirstLink = [](QTextDocument& document) {
+        BrowserControl::SetAnchorColorIn(document, 0, Qt::red);
+    };
+    for (const int width : {360, 750}) {
+        BrowserControl prepared(QStringLiteral("wbPageOne"));
+        BrowserControl fresh(QStringLiteral("wbPageTwo"));
+        for (BrowserControl* view : {&prepared, &fresh}) {
+            view->resize(width, 600);
+            view->show();
+        }
+        for (const int page : {1, 2, 187, 188, 603, 604}) {
+            const std::string where =
+                "page " + std::to_string(page) + ", width " + std::to_string(width);
+            const QString html = TheBook().Document(page, 35);
+            const bool marked = page == 188;
+            prepared.PrepareDocument(
+                PadWithZeros(page, 3), html,
+                marked ? markFirstLink : std::function<void(QTextDocument&)>());
+            ASSERT_TRUE(prepared.IsPrepared(html)) << where;
+            EXPECT_FALSE(prepared.IsPrepared(TheBook().Document(page, 36))) << where;
+            Write(prepared, html);
+            EXPECT_EQ(prepared.PreparedCount(), 0u) << where;  // taken, not laid out again
+            Write(fresh, html);
+            if (marked) {
+                fresh.SetAnchorColor(0, Qt::red);
+            }
+            EXPECT_EQ(prepared.grab().toImage(), fresh.grab().toImage()) << where;
+        }
+        const QString html = TheBook().Document(50, 35);
+        prepared.PrepareDocument(QStringLiteral("050"), html);
+        for (BrowserControl* view : {&prepared, &fresh}) {
+            view->resize(width + 130, 600);
+        }
+        QApplication::processEvents();
+        EXPECT_FALSE(prepared.IsPrepared(html));
+        Write(prepared, html);
+        Write(fresh, html);
+        EXPECT_EQ(prepared.grab().toImage(), fresh.grab().toImage())
+            << "resized to " << width + 130;
+    }
+}
+
 }  // namespace
 }  // namespace pagora

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <vector>
 
 #include "reader/KeyCodes.h"
 #include "reader/PageSteps.h"
@@ -28,6 +29,27 @@ TEST(PageStepsTest, DoublePageModeStepsOneSpreadAndStopsAtTheEnds) {
     EXPECT_EQ(PreviousPage(603, PageMode::Double), 601);
     // An even page here never steps below the first page.
     EXPECT_EQ(PreviousPage(2, PageMode::Double), 1);
+}
+
+TEST(PageStepsTest, PagesOfTurnsAreTheNearestFirstForwardFirstInTheViewsThatShowThem) {
+    using P = PageInView;
+    const View one = View::SinglePage;
+    EXPECT_EQ(PagesOfTurns(45, PageMode::Single, 1), (std::vector<P>{{one, 46}, {one, 44}}));
+    EXPECT_EQ(PagesOfTurns(45, PageMode::Single, 2),
+              (std::vector<P>{{one, 46}, {one, 44}, {one, 47}, {one, 43}}));
+    EXPECT_EQ(PagesOfTurns(2, PageMode::Single, 2), (std::vector<P>{{one, 3}, {one, 1}, {one, 4}}));
+    EXPECT_EQ(PagesOfTurns(604, PageMode::Single, 1), (std::vector<P>{{one, 603}}));
+    const View right = View::PageOne;
+    const View left = View::PageTwo;
+    EXPECT_EQ(PagesOfTurns(45, PageMode::Double, 1),
+              (std::vector<P>{{right, 47}, {left, 48}, {right, 43}, {left, 44}}));
+    // An even page stands for its spread.
+    EXPECT_EQ(PagesOfTurns(46, PageMode::Double, 1), PagesOfTurns(45, PageMode::Double, 1));
+    EXPECT_EQ(
+        PagesOfTurns(3, PageMode::Double, 2),
+        (std::vector<P>{{right, 5}, {left, 6}, {right, 1}, {left, 2}, {right, 7}, {left, 8}}));
+    EXPECT_EQ(PagesOfTurns(603, PageMode::Double, 1), (std::vector<P>{{right, 601}, {left, 602}}));
+    EXPECT_TRUE(PagesOfTurns(45, PageMode::Single, 0).empty());
 }
 
 TEST(PageStepsTest, TextSizeButtonsStopAtTheirLimits) {

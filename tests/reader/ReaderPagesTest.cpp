@@ -71,6 +71,71 @@ TEST_F(PagesTest, AShownPageIsRebuiltFromItsTextWithoutFetchingItAgain) {
     EXPECT_EQ(screen_.captions.textSize, "36");
 }
 
+TEST_F(PagesTest, IdleStepsPrepareWhatTheNextTurnsWriteOnePageAtATime) {
+    ReaderCore& core = StartAt(45, PageMode::Single);
+    const View view = View::SinglePage;
+    EXPECT_TRUE(core.PrepareTurnStep());
+    EXPECT_EQ(screen_.PreparedKeys(view), QStringList{"046"});
+    EXPECT_TRUE(core.PrepareTurnStep());
+    EXPECT_FALSE(core.PrepareTurnStep());
+    EXPECT_EQ(screen_.PreparedKeys(view), (QStringList{"044", "046"}));
+    core.NextPage();
+    EXPECT_EQ(Shown(view).document, screen_.prepared[view]["046"].document);
+    EXPECT_EQ(Shown(view).document, core.Document(view));
+    while (core.PrepareTurnStep()) {
+    }
+    // The page on screen is no turn away; pages more than two turns away are let go.
+    EXPECT_EQ(screen_.PreparedKeys(view), (QStringList{"044", "045", "047"}));
+    core.NextPage();
+    core.NextPage();
+    EXPECT_TRUE(core.PrepareTurnStep());
+    EXPECT_EQ(screen_.PreparedKeys(view), (QStringList{"047", "049"}));
+    // A larger text makes every prepared document a different one.
+    core.IncreaseTextSize();
+    const QString before = screen_.prepared[view]["047"].document;
+    while (core.PrepareTurnStep()) {
+    }
+    EXPECT_NE(screen_.prepared[view]["047"].document, before);
+    core.PreviousPage();
+    EXPECT_EQ(Shown(view).document, screen_.prepared[view]["047"].document);
+}
+
+TEST_F(PagesTest, BothPagesOfTheNeighbouringSpreadsArePreparedWithTheBookmarkPainted) {
+    Store(setting::kBookmarkPage, "048");
+    Store(setting::kBookmarkAya, "1");
+    ReaderCore& core = StartAt(45, PageMode::Double);
+    int steps = 0;
+    while (core.PrepareTurnStep()) {
+        ++steps;
+    }
+    EXPECT_EQ(steps, 4);
+    EXPECT_EQ(screen_.PreparedKeys(View::PageOne), (QStringList{"043", "047"}));
+    EXPECT_EQ(screen_.PreparedKeys(View::PageTwo), (QStringList{"044", "048"}));
+    EXPECT_TRUE(screen_.PreparedKeys(View::SinglePage).empty());
+    EXPECT_EQ(screen_.prepared[View::PageTwo]["048"].markedItem, "1");
+    EXPECT_EQ(screen_.prepared[View::PageOne]["047"].markedItem, std::nullopt);
+    core.NextPage();
+    EXPECT_EQ(Shown(View::PageTwo).document, screen_.prepared[View::PageTwo]["048"].document);
+    EXPECT_EQ(screen_.Red(View::PageTwo), std::vector<QString>{"1"});
+    // A new bookmark drops what was prepared with the old one; single-page mode lets the
+    // spreads go.
+    EXPECT_TRUE(core.NavigationFilter(View::PageOne, "about:blank#num0"));
+    EXPECT_TRUE(screen_.prepared.empty());
+    core.SetPageMode(PageMode::Single);
+    EXPECT_TRUE(core.PrepareTurnStep());
+    EXPECT_TRUE(screen_.PreparedKeys(View::PageOne).empty());
+    EXPECT_EQ(screen_.PreparedKeys(View::SinglePage), QStringList{"048"});
+}
+
+TEST_F(PagesTest, APageThatCannotBeReadIsNotPreparedAndNothingIsBeforeStartUp) {
+    EXPECT_FALSE(NewCore()->PrepareTurnStep());
+    ReaderCore& core = StartAt(46, PageMode::Single);
+    QFile::remove(exeDir_.path() + "/order7.dat");
+    EXPECT_TRUE(core.PrepareTurnStep());
+    EXPECT_FALSE(core.PrepareTurnStep());
+    EXPECT_EQ(screen_.PreparedKeys(View::SinglePage), QStringList{"045"});
+}
+
 TEST_F(PagesTest, PagesOutsideTheBookChangeNothing) {
     ReaderCore& core = StartAt(45, PageMode::Single);
     const int writes = Shown(View::SinglePage).writes;

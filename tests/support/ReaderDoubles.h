@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QString>
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <map>
@@ -209,6 +210,36 @@ class RecordingScreen : public ReaderScreen {
         const auto room = rooms.find(view);
         return size.match(document).captured(1).toInt() <=
                (room == rooms.end() ? 60 : room->second);
+    }
+
+    // Documents prepared ahead of a turn, by view and page key, with the number link marked.
+    struct PreparedPage {
+        QString document;
+        std::optional<QString> markedItem;
+    };
+    std::map<View, std::map<QString, PreparedPage>> prepared;
+    void PrepareDocument(View view, const QString& pageKey, const QString& document,
+                         const std::optional<QString>& markedItem) override {
+        prepared[view][pageKey] = {document, markedItem};
+    }
+    bool HasPreparedDocument(View view, const QString& document) const override {
+        const auto pages = prepared.find(view);
+        return pages != prepared.end() &&
+               std::any_of(pages->second.begin(), pages->second.end(),
+                           [&](const auto& page) { return page.second.document == document; });
+    }
+    void KeepPreparedPages(View view, const QStringList& pageKeys) override {
+        std::erase_if(prepared[view],
+                      [&](const auto& page) { return !pageKeys.contains(page.first); });
+    }
+    void DropPreparedDocuments() override { prepared.clear(); }
+    // The page keys prepared for `view`, in order.
+    QStringList PreparedKeys(View view) {
+        QStringList keys;
+        for (const auto& page : prepared[view]) {
+            keys << page.first;
+        }
+        return keys;
     }
 
     // The number links of `view` painted red.
