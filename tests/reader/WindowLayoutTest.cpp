@@ -21,6 +21,19 @@ TEST(FormResize, DesignedWindowOf12000By9000) {
     EXPECT_EQ(l.fraFooter, (TwipRect{100, 7220, 11700, 930}));
 }
 
+TEST(FooterLabels, TwoLabelsShareTheRoomAfterTheControlsUpToTheFootersMargin) {
+    const PageLayout l = FormResize(12000, 9000, kFooter, DesignedLayout());
+    const float end = l.fraFooter.Width - 90;
+    const FooterLabels spread = PlaceFooterLabels(l, true);
+    EXPECT_GT(spread.lblPage1.Width, 0);
+    EXPECT_EQ(spread.lblPage1.Left + spread.lblPage1.Width + 60, spread.lblPage2.Left);
+    EXPECT_EQ(spread.lblPage2.Left + spread.lblPage2.Width, end);
+    const FooterLabels single = PlaceFooterLabels(l, false);
+    EXPECT_EQ(single.lblPage1.Left, spread.lblPage1.Left);
+    EXPECT_EQ(single.lblPage1.Left + single.lblPage1.Width, end);
+    EXPECT_EQ(single.lblPage2.Width, 0);
+}
+
 TEST(FormResize, DesignedLayoutIsTheWindowDesign) {
     const PageLayout d = DesignedLayout();
     EXPECT_EQ(d.fraOnePage, (TwipRect{15045, 780, 16260, 10290}));
