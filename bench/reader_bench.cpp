@@ -222,7 +222,11 @@ int main(int argc, char** argv) {
     if (!window.Start()) {
         return 1;
     }
+    // Start-up fits the window onto the offscreen screen (about 800 x 800 px); the turns are
+    // timed at the size asked for.
+    window.resize(width, height);
     QApplication::processEvents();
+    std::printf("window %d x %d px\n", window.width(), window.height());
     QWidget& footer = *window.findChild<QWidget*>(QStringLiteral("fraFooter"));
 
     // The same pages in every run, for before-and-after comparisons.
