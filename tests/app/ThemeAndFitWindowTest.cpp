@@ -25,7 +25,7 @@ namespace {
 
 constexpr Rgb kBlack = 0xFF000000, kBlue = 0xFF0000FF, kRed = 0xFFFF0000, kParchment = 0xFFFBF3DC;
 
-class RealBookWindowTest : public ::testing::Test {
+class RealBookWindowTest : public ::testing::Test, protected ServiceDoubles {
   protected:
     void SetUp() override {
         ASSERT_TRUE(tmpDir_.isValid() && configDir_.isValid());
@@ -35,8 +35,7 @@ class RealBookWindowTest : public ::testing::Test {
     frmMain& Open(const QString& mode, int page) {
         Store("PageMode", mode);
         Store("Pageno", QString::number(page));
-        window_ = std::make_unique<frmMain>(
-            ReaderServices{*store_, process_, boxes_, prompt_, clipboard_, shell_, menu_});
+        window_ = std::make_unique<frmMain>(Services(*store_));
         window_->SetTempEnvironment(TempEnvironment{tmpDir_.path().toStdString(), std::nullopt});
         EXPECT_TRUE(window_->Start());
         window_->activateWindow();
@@ -55,12 +54,6 @@ class RealBookWindowTest : public ::testing::Test {
     }
 
     QTemporaryDir tmpDir_, configDir_;
-    FakeProcessFacts process_;
-    RecordingMessageBoxes boxes_;
-    ScriptedPrompt prompt_;
-    RecordingClipboard clipboard_;
-    RecordingShell shell_;
-    std::shared_ptr<AnsweringPopupMenu> menu_ = std::make_shared<AnsweringPopupMenu>();
     std::unique_ptr<IniSettingsStore> store_;
     std::unique_ptr<frmMain> window_;
 };

@@ -28,7 +28,7 @@
 namespace pagora::testing {
 namespace {
 
-class WindowTest : public ::testing::Test {
+class WindowTest : public ::testing::Test, protected ServiceDoubles {
   protected:
     void SetUp() override {
         ASSERT_TRUE(exeDir_.isValid() && tmpDir_.isValid() && configDir_.isValid());
@@ -42,8 +42,7 @@ class WindowTest : public ::testing::Test {
         Store("UserSelection", "PageMode", mode);
         Store("UserSelection", "Pageno", QString::number(page));
         window_.reset();
-        window_ = std::make_unique<frmMain>(
-            ReaderServices{*store_, process_, boxes_, prompt_, clipboard_, shell_, menu_});
+        window_ = std::make_unique<frmMain>(Services(*store_));
         window_->SetTempEnvironment(TempEnvironment{tmpDir_.path().toStdString(), std::nullopt});
         EXPECT_TRUE(window_->Start())
             << (boxes_.errors.empty() ? "" : boxes_.errors[0].text.toStdString());
@@ -73,12 +72,6 @@ class WindowTest : public ::testing::Test {
 
     SmallBook book_;
     QTemporaryDir exeDir_, tmpDir_, configDir_;
-    FakeProcessFacts process_;
-    RecordingMessageBoxes boxes_;
-    ScriptedPrompt prompt_;
-    RecordingClipboard clipboard_;
-    RecordingShell shell_;
-    std::shared_ptr<AnsweringPopupMenu> menu_ = std::make_shared<AnsweringPopupMenu>();
     std::unique_ptr<IniSettingsStore> store_;
     std::unique_ptr<frmMain> window_;
 };
@@ -446,8 +439,7 @@ TEST_F(WindowTest, ResizingLaysThePageAreasOutAndAFailedStartSaysWhy) {
                     TwipsToPixels(single.Height, w.logicalDpiY())));
 
     QFile::remove(exeDir_.path() + "/support.dat");
-    window_ = std::make_unique<frmMain>(
-        ReaderServices{*store_, process_, boxes_, prompt_, clipboard_, shell_, menu_});
+    window_ = std::make_unique<frmMain>(Services(*store_));
     ::testing::internal::CaptureStderr();
     EXPECT_FALSE(window_->Start());
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("support.dat"), std::string::npos);

@@ -16,7 +16,7 @@ namespace pagora::testing {
 
 // A reader core over the small made-up book: its archives, the temporary folder and the
 // settings each in a temporary folder of their own, and doubles for everything it asks.
-class CoreTest : public ::testing::Test {
+class CoreTest : public ::testing::Test, protected ServiceDoubles {
   protected:
     void SetUp() override {
         ASSERT_TRUE(exeDir_.isValid() && tmpDir_.isValid() && configDir_.isValid());
@@ -27,8 +27,7 @@ class CoreTest : public ::testing::Test {
     }
 
     std::unique_ptr<ReaderCore> NewCore() {
-        return std::make_unique<ReaderCore>(
-            screen_, ReaderServices{*store_, process_, boxes_, prompt_, clipboard_, shell_, menu_});
+        return std::make_unique<ReaderCore>(screen_, Services(*store_));
     }
 
     // Runs the start-up steps; false (and the error in `startError_`) when one fails.
@@ -78,12 +77,6 @@ class CoreTest : public ::testing::Test {
     QTemporaryDir exeDir_;
     QTemporaryDir tmpDir_;
     QTemporaryDir configDir_;
-    FakeProcessFacts process_;
-    RecordingMessageBoxes boxes_;
-    ScriptedPrompt prompt_;
-    RecordingClipboard clipboard_;
-    RecordingShell shell_;
-    std::shared_ptr<AnsweringPopupMenu> menu_ = std::make_shared<AnsweringPopupMenu>();
     std::unique_ptr<IniSettingsStore> store_;
     RecordingScreen screen_;
     std::unique_ptr<ReaderCore> core_;

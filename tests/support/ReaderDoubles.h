@@ -19,6 +19,7 @@
 #include "platform/ProcessFacts.h"
 #include "platform/QtPopupMenu.h"
 #include "platform/Shell.h"
+#include "reader/ReaderCore.h"
 #include "reader/ReaderScreen.h"
 
 // Readable failure messages for Qt texts.
@@ -252,6 +253,21 @@ class RecordingScreen : public ReaderScreen {
         }
         return red;
     }
+};
+
+// One of each double, and the services a reader takes from them with the settings `store`:
+// the fixtures that start a reader derive from it.
+struct ServiceDoubles {
+    ReaderServices Services(SettingsStore& store) {
+        return ReaderServices{store, process_, boxes_, prompt_, clipboard_, shell_, menu_};
+    }
+
+    FakeProcessFacts process_;
+    RecordingMessageBoxes boxes_;
+    ScriptedPrompt prompt_;
+    RecordingClipboard clipboard_;
+    RecordingShell shell_;
+    std::shared_ptr<AnsweringPopupMenu> menu_ = std::make_shared<AnsweringPopupMenu>();
 };
 
 }  // namespace pagora::testing
