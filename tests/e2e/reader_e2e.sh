@@ -12,7 +12,7 @@
 # Link positions come from the reader itself (pagora-e2e prints them), colours from the screen.
 #
 # usage: reader_e2e.sh PAGORA_E2E E2E_XPROBE
-# Exits 77 (skipped) when one of the X tools or the probe is missing.
+# Exits 77 (skipped) when one of the X tools or the probe is missing, or Xvfb cannot start.
 set -uo pipefail
 
 PAGORA=${1:-}
@@ -50,34 +50,67 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The server must outlive each reader: without -noreset it resets when its last client goes.
-Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || skip "Xvfb does not start here: $(tail -1 "$work/xvfb.log")"
-    sleep 0.1
-done
-[ -s "$work/display" ] || skip "Xvfb gave no display number"
-export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
 mkdir -p "$work/home" "$work/config/pagora" "$work/tmp" "$work/runtime"
 chmod 700 "$work/runtime"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" TMPDIR="$work/tmp"
 export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
-# A heavily loaded machine may need a second try.
-for attempt in 1 2; do
-    openbox >>"$work/openbox.log" 2>&1 &
-    wm_pid=$!
-    for _ in $(seq 300); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break 2
-        kill -0 "$wm_pid" 2>/dev/null || break
+unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS SESSION_MANAGER
+
+stop_session() {
+    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    wait 2>/dev/null
+    wm_pid="" xvfb_pid=""
+}
+# An X server (kept alive between readers by -noreset) with openbox managing it. Returns 1, with
+# what went wrong in $work/session.log, when the server or the window manager does not come up.
+start_session() {
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>>"$work/xvfb.log" &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        [ -s "$work/display" ] && break
+        kill -0 "$xvfb_pid" 2>/dev/null || { echo "Xvfb ended: $(tail -1 "$work/xvfb.log")"; return 1; }
         sleep 0.1
     done
-    kill "$wm_pid" 2>/dev/null
-    wait "$wm_pid" 2>/dev/null
+    [ -s "$work/display" ] || { echo "Xvfb gave no display number"; return 1; }
+    export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
+    for _ in $(seq 100); do
+        xprop -root >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    xprop -root >/dev/null 2>&1 || { echo "display $DISPLAY does not answer"; return 1; }
+    openbox --sm-disable >>"$work/openbox.log" 2>&1 &
+    wm_pid=$!
+    for _ in $(seq 300); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id #' && return 0
+        if ! kill -0 "$wm_pid" 2>/dev/null; then
+            wait "$wm_pid"
+            echo "openbox ended with status $? on $DISPLAY"
+            wm_pid=""
+            return 1
+        fi
+        sleep 0.1
+    done
+    echo "openbox did not manage $DISPLAY within 30 s"
+    return 1
+}
+# A loaded machine may need another try, on a new server.
+session_started=""
+for attempt in 1 2 3; do
+    if start_session >>"$work/session.log" 2>&1; then
+        session_started=yes
+        break
+    fi
+    stop_session
+    sleep "$attempt"
 done
-xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window || fail "openbox did not start"
+if [ -z "$session_started" ]; then
+    cat "$work/session.log" >&2
+    tail -5 "$work/xvfb.log" >&2
+    grep -q 'Xvfb ended\|no display number' "$work/session.log" && skip "Xvfb does not start here"
+    fail "openbox did not start"
+fi
 # Sanitizer builds: LeakSanitizer cannot scan the plugins' thread-local storage on this glibc,
 # and glib and D-Bus keep a few blocks to the end on purpose; the reader's own leaks still count.
 printf 'leak:libglib-2.0.so\nleak:libdbus-1.so\n' >"$work/lsan.supp"
