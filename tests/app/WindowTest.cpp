@@ -122,7 +122,25 @@ TEST_F(WindowTest, ControlsSitInTheirContainersWithTheirCaptionsAndMenus) {
         {"lblPage1", "fraFooter"},      {"fraOnePage", "clientArea"},
         {"wbSinglePage", "fraOnePage"}};
     for (const auto& [name, container] : controls) {
-        EXPECT_EQ(Child<QWidget>(name).parentWidget()->objectName(), container) << name;
+        const QWidget& control = Child<QWidget>(name);
+        EXPECT_EQ(control.parentWidget()->objectName(), container) << name;
+        EXPECT_TRUE(!control.isVisibleTo(&w) || !control.geometry().isEmpty()) << name;
+        EXPECT_TRUE(control.parentWidget()->rect().contains(control.geometry())) << name;
+    }
+    // Nothing in the footer covers anything else there.
+    const std::vector<std::vector<const char*>> neighbours = {
+        {"fraGoto", "fraTextSize", "fraPage", "lblPage2", "lblPage1"},
+        {"cmdSelectJuz", "cmdSuraSelect", "cmdSelectHizb"},
+        {"cmdTextSize", "cmdIncrease", "cmdDecrease"},
+        {"cmdPageNo", "cmdNext", "cmdPrevious"}};
+    for (const auto& group : neighbours) {
+        for (size_t i = 0; i < group.size(); ++i) {
+            for (size_t j = i + 1; j < group.size(); ++j) {
+                EXPECT_FALSE(Child<QWidget>(group[i]).geometry().intersects(
+                    Child<QWidget>(group[j]).geometry()))
+                    << group[i] << " covers " << group[j];
+            }
+        }
     }
     const std::pair<const char*, const char*> captions[] = {
         {"cmdSelectJuz", "Juz"},    {"cmdSuraSelect", "Sura"}, {"cmdSelectHizb", "Hizb"},
