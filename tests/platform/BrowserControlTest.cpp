@@ -112,10 +112,15 @@ TEST(BrowserControl, DocumentIsShownWhenClosedAndNotBefore) {
     browser.DocumentClose();
     EXPECT_EQ(browser.toPlainText(), QStringLiteral("second"));
 
+    // Navigating drops what was written and not yet closed too.
+    browser.DocumentWrite(QStringLiteral("unfinished "));
     browser.Navigate(QStringLiteral("about:blank"));
     EXPECT_TRUE(browser.toPlainText().isEmpty());
     EXPECT_TRUE(browser.Anchors().empty());
     EXPECT_EQ(browser.Tag, QStringLiteral("045"));
+    browser.DocumentWrite(QStringLiteral("<p>third</p>"));
+    browser.DocumentClose();
+    EXPECT_EQ(browser.toPlainText(), QStringLiteral("third"));
 }
 
 TEST(BrowserControl, NavigateReportsTheAddressFirst) {
