@@ -4,9 +4,12 @@
 //   pagora-link <view> <page key> <target> <screen x> <screen y> <colour or "none">
 // where the point is on a character of the link's own text, and a closing line
 //   pagora-links-end <view> <page key>
-// The checks click these points and read the colours.
+// The checks click these points and read the colours. The window's geometry as Qt knows it is
+// printed on each move, resize and close, to tell where a placement went astray:
+//   pagora-geometry <event> <client x y w h> frame <left top right bottom margins>
 #include <QEvent>
 #include <QTimer>
+#include <QWindow>
 #include <cstdio>
 #include <map>
 #include <vector>
@@ -34,8 +37,12 @@ class LinkDump : public QObject {
                 // After the paint, so the layout is settled.
                 QTimer::singleShot(0, this, [this, view] { Dump(*view); });
             }
-        } else if (event->type() == QEvent::Move && watched->isWidgetType() &&
-                   static_cast<QWidget*>(watched)->isWindow()) {
+        }
+        if (watched->isWidgetType() && static_cast<QWidget*>(watched)->isWindow()) {
+            PrintGeometry(*static_cast<QWidget*>(watched), event->type());
+        }
+        if (event->type() == QEvent::Move && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->isWindow()) {
             QTimer::singleShot(0, this, [this] {
                 for (pagora::BrowserControl* view : views_) {
                     Dump(*view);
@@ -46,6 +53,23 @@ class LinkDump : public QObject {
     }
 
   private:
+    static void PrintGeometry(const QWidget& window, QEvent::Type type) {
+        const char* name = type == QEvent::Move     ? "move"
+                           : type == QEvent::Resize ? "resize"
+                           : type == QEvent::Close  ? "close"
+                                                    : nullptr;
+        if (name == nullptr) {
+            return;
+        }
+        const QRect client = window.geometry();
+        const QMargins frame =
+            window.windowHandle() != nullptr ? window.windowHandle()->frameMargins() : QMargins();
+        std::printf("pagora-geometry %s %d %d %d %d frame %d %d %d %d\n", name, client.x(),
+                    client.y(), client.width(), client.height(), frame.left(), frame.top(),
+                    frame.right(), frame.bottom());
+        std::fflush(stdout);
+    }
+
     void Dump(pagora::BrowserControl& view) {
         if (!view.isVisible()) {
             return;
