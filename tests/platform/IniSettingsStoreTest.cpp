@@ -101,6 +101,9 @@ TEST_F(SettingsStoreTest, UnsafeApplicationNamesStayInsideTheFolderAndApart) {
         ASSERT_NO_THROW(store.SaveSetting(name, "UserSelection", "Name", name));
     }
     EXPECT_EQ(files.size(), names.size());
+    // Names of letters, digits and "-_. " keep their own file name.
+    EXPECT_EQ(QFileInfo(store.FileFor("Pagora-my_profile.v2 b")).fileName(),
+              "Pagora-my_profile.v2 b.ini");
     for (const QString& name : names) {
         EXPECT_EQ(store.GetSetting(name, "UserSelection", "Name", "?"), name) << name.toStdString();
     }
