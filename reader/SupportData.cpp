@@ -3,10 +3,12 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <vector>
 
 #include "base/Error.h"
+#include "data/FolderLock.h"
 #include "data/Module1.h"
 #include "reader/FileReaders.h"
 
@@ -95,6 +97,7 @@ QuranIndex UnpackSupportFiles(const QString& archive, const QString& workingFold
     if (!QFileInfo(archive).isFile()) {
         throw MissingArchive(archive);
     }
+    const FolderLock oneStartAtATime(QFile::encodeName(workingFolder).toStdString());
     Unpacker unpacker(archive, workingFolder);
     const QString crlf = QStringLiteral("\r\n");
     QuranIndex index;

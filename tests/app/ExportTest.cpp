@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <memory>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -155,6 +157,33 @@ TEST_F(ExportTest, PngIsTheWholePageAreaAtTheGivenWidthAndScale) {
     EXPECT_EQ(spread.width(), 900);
     EXPECT_TRUE(FrameBandInBottomRows(spread, 40));
     ExpectBandFromSideToSide(spread);
+}
+
+// Programs started together share the working folder, where each extracts, reads and deletes
+// the same members under the same names.
+TEST_F(ExportTest, ExportsStartedTogetherAllSucceed) {
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    QProcessEnvironment environment = Headless();
+    environment.insert("XDG_RUNTIME_DIR", runtime.path());
+    std::vector<std::unique_ptr<QProcess>> exports;
+    for (int k = 0; k < 8; ++k) {
+        exports.push_back(std::make_unique<QProcess>());
+        exports.back()->setProcessEnvironment(environment);
+        exports.back()->start(QStringLiteral(PAGORA_EXPORT),
+                              {"--page", "1", "--png", out_.path() + QString("/%1.png").arg(k)});
+    }
+    for (auto& process : exports) {
+        ASSERT_TRUE(process->waitForFinished(60000));
+        EXPECT_EQ(process->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process->exitCode(), 0) << process->readAllStandardError().toStdString();
+    }
+    // No page or text member is left behind. Programs that end at the same moment may each see
+    // the other still running and leave the shared frame images and the lock file.
+    for (const QString& left : QDir(runtime.path() + "/PG").entryList(QDir::Files)) {
+        EXPECT_TRUE(left == "pagora.lock" || left.endsWith(".gif") || left.endsWith(".jpg"))
+            << left.toStdString();
+    }
 }
 
 TEST_F(ExportTest, FailuresExitWithOneAndTheReasonAndWriteNothing) {
