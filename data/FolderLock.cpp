@@ -13,8 +13,11 @@ FolderLock::FolderLock(const std::string& folder, std::chrono::milliseconds pati
         return;
     }
     const auto giveUp = std::chrono::steady_clock::now() + patience;
-    while (!(held_ = ::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0) &&
-           std::chrono::steady_clock::now() < giveUp) {
+    for (;;) {
+        held_ = ::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0;
+        if (held_ || std::chrono::steady_clock::now() >= giveUp) {
+            return;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
