@@ -9,6 +9,13 @@
 //   reader_bench [WIDTH HEIGHT [TURNS [SCENARIO_TURNS]]]
 // TURNS limits the turns per mode of the rounds (0 leaves them out), SCENARIO_TURNS the turns
 // of each sequential and jump scenario (100 by default).
+// A scenario's turn ends when the window has painted what the turn changed, as the event loop
+// has it painted after a key press (PAGORA_BENCH_REPAINT=area: the whole page area and footer
+// repainted instead, as the rounds do). With PAGORA_BENCH_PERF_CTL naming the control FIFO of
+// `perf record -D -1 --control fifo:CTL,ACK`, perf counts only the scenarios' turns
+// (PAGORA_BENCH_PERF_TURNS=sequential or jump: only those).
+#include <fcntl.h>
+#include <unistd.h>
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -17,8 +24,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "app/frmMain.h"
@@ -75,6 +84,54 @@ double CpuMs() {
     return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
+// Switches a waiting perf on and off around each turn, so that its profile holds the turns and
+// not the reading pauses between them.
+class ProfilerSwitch {
+  public:
+    ProfilerSwitch() {
+        if (const char* fifo = std::getenv("PAGORA_BENCH_PERF_CTL")) {
+            fd_ = ::open(fifo, O_WRONLY | O_CLOEXEC);
+        }
+        if (const char* turns = std::getenv("PAGORA_BENCH_PERF_TURNS")) {
+            only_ = turns;
+        }
+    }
+    ~ProfilerSwitch() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    void Enable(bool sequential) {
+        if (only_.empty() || only_ == (sequential ? "sequential" : "jump")) {
+            Send("enable\n");
+        }
+    }
+    void Disable() { Send("disable\n"); }
+
+  private:
+    void Send(const char* command) {
+        if (fd_ >= 0 && ::write(fd_, command, std::strlen(command)) < 0) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    int fd_ = -1;
+    std::string only_;
+};
+
+// Paints what a turn changed the way the event loop would after the key press: the posted
+// layout requests first, then the update requests of the views, scroll bars and captions.
+void PaintTurn(pagora::frmMain& window, pagora::PageMode mode, QWidget& footer) {
+    static const bool wholeArea = qEnvironmentVariable("PAGORA_BENCH_REPAINT") == "area";
+    if (wholeArea) {
+        window.PageArea(mode).repaint();
+        footer.repaint();
+        return;
+    }
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+}
+
 // Wall and thread CPU time of each turn.
 struct TurnTimes {
     std::vector<double> wall;
@@ -82,23 +139,25 @@ struct TurnTimes {
 };
 
 // Shows `pages` one after another in `mode`, each after `pauseMs` of event loop, and times each
-// turn: the page(s) written and the page area and footer painted.
+// turn: the page(s) written and painted.
 TurnTimes TimeTurns(pagora::frmMain& window, pagora::PageMode mode, const std::vector<int>& pages,
                     int pauseMs) {
     QWidget& footer = *window.findChild<QWidget*>(QStringLiteral("fraFooter"));
     if (window.Core().Mode() != mode) {
         mode == pagora::PageMode::Single ? window.mnuSinglePage() : window.mnuDoublePage();
     }
+    static ProfilerSwitch profiler;
     TurnTimes times;
     for (const int page : pages) {
         RunEventLoop(pauseMs);
+        profiler.Enable(pauseMs > 0);
         const double cpuStart = CpuMs();
         const auto start = Clock::now();
         window.LoadQuranPage(static_cast<int16_t>(page));
-        window.PageArea(mode).repaint();
-        footer.repaint();
+        PaintTurn(window, mode, footer);
         times.wall.push_back(MsSince(start));
         times.cpu.push_back(CpuMs() - cpuStart);
+        profiler.Disable();
     }
     return times;
 }

@@ -12,6 +12,8 @@
 #include <QFontMetricsF>
 #include <QHash>
 #include <QImage>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QPixmap>
 #include <QRawFont>
@@ -537,6 +539,8 @@ void BrowserControl::DocumentWrite(const QString& html) {
 
 void BrowserControl::DocumentClose() {
     const QString written = std::exchange(pending_, QString());
+    shownPicture_ = {};
+    ++documentsShown_;
     if (ShowPrepared(written)) {
         return;
     }
@@ -605,11 +609,64 @@ void BrowserControl::PrepareDocument(const QString& pageKey, const QString& html
     LoadPage(*doc, html, colours_, [&doc](const QString& text) { doc->setHtml(text); });
     if (finish) {
         finish(*doc);
-        doc->documentLayout()->documentSize();
-        JustifyBetweenWords(*doc);
     }
+    doc->documentLayout()->documentSize();
+    JustifyBetweenWords(*doc);
     std::erase_if(prepared_, [&](const Prepared& p) { return p.pageKey == pageKey; });
-    prepared_.push_back({pageKey, html, layout, std::move(doc)});
+    prepared_.push_back({pageKey, html, layout, std::move(doc), {}, documentsShown_});
+    KeepPictureOf(prepared_.back());
+}
+
+void BrowserControl::KeepPictureOf(Prepared& page) {
+    // A picture is a screen's worth of pixels. The pages prepared since the last turn are the
+    // next turn's, forward first; those that fit within the budget keep a picture, older ones
+    // never do.
+    constexpr qint64 kPictureBytes = 24 << 20;
+    const auto bytes = [](QSize pixels) { return qint64(pixels.width()) * pixels.height() * 4; };
+    qint64 used = 0;
+    for (Prepared& p : prepared_) {
+        if (p.shownBefore != documentsShown_) {
+            p.picture = {};
+        }
+        used += p.picture.picture.isNull() ? 0 : bytes(p.picture.picture.size());
+    }
+    if (used + bytes(viewport()->size() * viewport()->devicePixelRatioF()) <= kPictureBytes) {
+        page.picture = DrawPicture(*page.document);
+    }
+}
+
+BrowserControl::Picture BrowserControl::DrawPicture(QTextDocument& document) const {
+    const QWidget& area = *viewport();
+    const qreal ratio = area.devicePixelRatioF();
+    QPixmap picture(area.size() * ratio);
+    picture.setDevicePixelRatio(ratio);
+    QPainter painter(&picture);
+    painter.fillRect(area.rect(), area.palette().brush(area.backgroundRole()));
+    painter.setClipRect(area.rect());
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.palette = palette();
+    context.clip = area.rect();
+    document.documentLayout()->draw(&painter, context);
+    return {std::move(picture), palette().cacheKey()};
+}
+
+bool BrowserControl::PaintPicture(const QPaintEvent& event) {
+    const QWidget& area = *viewport();
+    const bool stillShown =
+        verticalScrollBar()->value() == 0 && horizontalScrollBar()->value() == 0 &&
+        shownPicture_.picture.deviceIndependentSize() == area.size() &&
+        shownPicture_.picture.devicePixelRatio() == area.devicePixelRatioF() &&
+        shownPicture_.palette == palette().cacheKey() && !textCursor().hasSelection();
+    if (!stillShown) {
+        shownPicture_ = {};
+        return false;
+    }
+    QPainter painter(viewport());
+    painter.drawPixmap(0, 0, shownPicture_.picture);
+    if (event.region().contains(area.rect())) {
+        shownPicture_ = {};  // painted whole; later paints draw the document
+    }
+    return true;
 }
 
 bool BrowserControl::IsPrepared(const QString& html) const {
@@ -635,6 +692,7 @@ bool BrowserControl::ShowPrepared(const QString& written) {
         return false;
     }
     QTextDocument* doc = found->document.release();
+    Picture picture = std::move(found->picture);
     prepared_.erase(found);
     QTextDocument* old = document();
     const bool ownsOld = old->parent() == this;  // else the view's first, deleted by Qt
@@ -651,10 +709,20 @@ bool BrowserControl::ShowPrepared(const QString& written) {
     if (ownsOld) {
         delete old;
     }
+    shownPicture_ = std::move(picture);
+    // Whatever changes the document from now on (a link painted) makes the picture stale.
+    connect(doc, &QTextDocument::contentsChange, this, [this, doc] {
+        if (document() == doc) {
+            shownPicture_ = {};
+        }
+    });
     return true;
 }
 
 void BrowserControl::paintEvent(QPaintEvent* event) {
+    if (!shownPicture_.picture.isNull() && PaintPicture(*event)) {
+        return;
+    }
     JustifyBetweenWords(*document());
     QTextBrowser::paintEvent(event);
 }
@@ -669,6 +737,7 @@ void BrowserControl::resizeEvent(QResizeEvent* event) {
             }
         }
     }
+    shownPicture_ = {};
     QTextBrowser::resizeEvent(event);
     if (newWidth) {
         DropPrepared();

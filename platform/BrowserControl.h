@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPixmap>
 #include <QPoint>
 #include <QString>
 #include <QTextBrowser>
@@ -59,10 +60,17 @@ class BrowserControl : public QTextBrowser {
     // `finish` change it (paint its links); closing a document of the same text later shows the
     // prepared one instead of laying it out again, as long as the view would still lay it out
     // the same way (see LayoutKey). One document is kept per page key, the last one prepared.
+    // The pages prepared since the last document was shown also get a picture of the view's
+    // first paint of them, as many as fit in a fixed budget of memory, so that the first paint
+    // after a turn copies pixels instead of drawing text.
     void PrepareDocument(const QString& pageKey, const QString& html,
                          const std::function<void(QTextDocument&)>& finish = {});
     // Whether closing a document of this text would show a prepared one.
     bool IsPrepared(const QString& html) const;
+    // Whether the next paint copies the shown document's picture, drawn when it was prepared,
+    // instead of drawing its text (only the first paint after a prepared document is shown,
+    // while nothing has changed the document or the view since).
+    bool PaintsPictureNext() const { return !shownPicture_.picture.isNull(); }
     // Drops the prepared documents except those of the pages `pageKeys`.
     void KeepPrepared(const QStringList& pageKeys);
     void DropPrepared();
@@ -126,14 +134,25 @@ class BrowserControl : public QTextBrowser {
         bool operator==(const LayoutKey&) const = default;
     };
     LayoutKey CurrentLayout() const;
+    // A document as this view paints it, scrolled to the top, in the view's present palette.
+    struct Picture {
+        QPixmap picture;
+        qint64 palette = 0;
+    };
     struct Prepared {
         QString pageKey;
         QString written;
         LayoutKey layout;
         std::unique_ptr<QTextDocument> document;
+        Picture picture;
+        int shownBefore = 0;  // documentsShown_ when it was prepared
     };
     // Shows the prepared document of text `written`, if there is one for the present layout.
     bool ShowPrepared(const QString& written);
+    Picture DrawPicture(QTextDocument& document) const;
+    void KeepPictureOf(Prepared& page);
+    // Paints the shown document's picture if it still shows what painting the document would.
+    bool PaintPicture(const QPaintEvent& event);
 
     // The html as the view's rich text takes it.
     QString ShownHtml(const QString& html) const;
@@ -141,6 +160,8 @@ class BrowserControl : public QTextBrowser {
     QString name_;
     QString pending_;
     std::vector<Prepared> prepared_;
+    Picture shownPicture_;
+    int documentsShown_ = 0;
     ShownColours colours_;
     // Where Fits lays documents out; made on first use.
     QTextDocument* measure_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QRawFont>
+#include <QScrollBar>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -165,6 +166,13 @@ void Write(BrowserControl& view, const QString& html) {
     QApplication::processEvents();
 }
 
+// Written without letting the view paint.
+void WriteUnpainted(BrowserControl& view, const QString& html) {
+    view.DocumentClear();
+    view.DocumentWrite(html);
+    view.DocumentClose();
+}
+
 // A page laid out ahead of time shows the very pixels of the same page laid out when it is
 // written: the pages of a few spreads at the widths of a double-page and a single-page view,
 // one with a link painted as the bookmark paints it. A view that has since changed its width
@@ -190,13 +198,43 @@ TEST(MushafPages, PreparedPagesShowThePixelsOfPagesLaidOutWhenWritten) {
                 marked ? markFirstLink : std::function<void(QTextDocument&)>());
             ASSERT_TRUE(prepared.IsPrepared(html)) << where;
             EXPECT_FALSE(prepared.IsPrepared(TheBook().Document(page, 36))) << where;
-            Write(prepared, html);
+            WriteUnpainted(prepared, html);
             EXPECT_EQ(prepared.PreparedCount(), 0u) << where;  // taken, not laid out again
+            ASSERT_TRUE(prepared.PaintsPictureNext()) << where;
+            const QImage shown = prepared.grab().toImage();
+            EXPECT_FALSE(prepared.PaintsPictureNext()) << where;  // painted whole once
             Write(fresh, html);
             if (marked) {
                 fresh.SetAnchorColor(0, Qt::red);
             }
+            EXPECT_EQ(shown, fresh.grab().toImage()) << where;
             EXPECT_EQ(prepared.grab().toImage(), fresh.grab().toImage()) << where;
+        }
+        // In other colours, a link painted after the page is shown, or the page scrolled, is
+        // painted as it is now, not as it was prepared (the text areas compared: Fusion's scroll
+        // bars may differ by a shade after a change of colours).
+        const ShownColours night{QStringLiteral("night"),
+                                 [](QRgb c) { return qRgb(255 - qRed(c), 80, 255 - qBlue(c)); },
+                                 [](QRgb c) { return c; }};
+        for (const bool scrolled : {false, true}) {
+            // Small enough that the view shows its own background below it, when not scrolled.
+            const QString page187 = TheBook().Document(187, scrolled ? 35 : 12);
+            for (BrowserControl* view : {&prepared, &fresh}) {
+                view->SetShownColours(night);
+            }
+            prepared.PrepareDocument(QStringLiteral("187"), page187);
+            Write(fresh, page187);
+            WriteUnpainted(prepared, page187);
+            ASSERT_TRUE(prepared.PaintsPictureNext());
+            for (BrowserControl* view : {&prepared, &fresh}) {
+                if (scrolled) {
+                    view->verticalScrollBar()->setValue(40);
+                } else {
+                    view->SetAnchorColor(1, Qt::green);
+                }
+            }
+            EXPECT_EQ(prepared.viewport()->grab().toImage(), fresh.viewport()->grab().toImage())
+                << (scrolled ? "scrolled" : "a link painted");
         }
         const QString html = TheBook().Document(50, 35);
         prepared.PrepareDocument(QStringLiteral("050"), html);
