@@ -619,9 +619,10 @@ void BrowserControl::PrepareDocument(const QString& pageKey, const QString& html
 
 void BrowserControl::KeepPictureOf(Prepared& page) {
     // A picture is a screen's worth of pixels. The pages prepared since the last turn are the
-    // next turn's, forward first; those that fit within the budget keep a picture, older ones
-    // never do.
-    constexpr qint64 kPictureBytes = 24 << 20;
+    // next turn's, forward first: the first of them always gets a picture, the others as long as
+    // they fit within the budget (on a high-density screen only the forward one does); pages
+    // prepared before the last turn keep none.
+    constexpr qint64 kPictureBytes = 16 << 20;
     const auto bytes = [](QSize pixels) { return qint64(pixels.width()) * pixels.height() * 4; };
     qint64 used = 0;
     for (Prepared& p : prepared_) {
@@ -630,7 +631,8 @@ void BrowserControl::KeepPictureOf(Prepared& page) {
         }
         used += p.picture.picture.isNull() ? 0 : bytes(p.picture.picture.size());
     }
-    if (used + bytes(viewport()->size() * viewport()->devicePixelRatioF()) <= kPictureBytes) {
+    if (used == 0 ||
+        used + bytes(viewport()->size() * viewport()->devicePixelRatioF()) <= kPictureBytes) {
         page.picture = DrawPicture(*page.document);
     }
 }

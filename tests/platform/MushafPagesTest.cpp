@@ -251,4 +251,32 @@ TEST(MushafPages, PreparedPagesShowThePixelsOfPagesLaidOutWhenWritten) {
 }
 
 }  // namespace
+// Pictures are drawn for the pages prepared since the last page was shown (the next turn's),
+// the first of them always and the others within a budget of memory; pages prepared before
+// the last page was shown keep none.
+TEST(MushafPages, PicturesAreKeptForTheNextTurnsPagesWithinABudget) {
+    BrowserControl view(QStringLiteral("wbSinglePage"));
+    view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);  // the width stays
+    view.resize(500, 400);
+    view.show();
+    const QString page3 = TheBook().Document(3, 30);
+    const QString page5 = TheBook().Document(5, 30);
+    view.PrepareDocument(QStringLiteral("003"), page3);
+    view.PrepareDocument(QStringLiteral("005"), page5);
+    WriteUnpainted(view, page5);
+    EXPECT_TRUE(view.PaintsPictureNext());
+    view.PrepareDocument(QStringLiteral("006"), TheBook().Document(6, 30));
+    WriteUnpainted(view, page3);  // prepared before the last page was shown
+    EXPECT_EQ(view.PreparedCount(), 1u);
+    EXPECT_FALSE(view.PaintsPictureNext());
+    // In a view too large for more than one picture, the first page prepared gets it.
+    view.resize(2200, 2100);
+    view.PrepareDocument(QStringLiteral("003"), page3);
+    view.PrepareDocument(QStringLiteral("005"), page5);
+    WriteUnpainted(view, page5);
+    EXPECT_FALSE(view.PaintsPictureNext());
+    WriteUnpainted(view, page3);
+    EXPECT_TRUE(view.PaintsPictureNext());
+}
+
 }  // namespace pagora
