@@ -639,6 +639,9 @@ void BrowserControl::KeepPictureOf(Prepared& page) {
 
 BrowserControl::Picture BrowserControl::DrawPicture(QTextDocument& document) const {
     const QWidget& area = *viewport();
+    if (area.width() <= 0 || area.height() <= 0) {
+        return {};  // a view not laid out yet
+    }
     const qreal ratio = area.devicePixelRatioF();
     QPixmap picture(area.size() * ratio);
     picture.setDevicePixelRatio(ratio);
