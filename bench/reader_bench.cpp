@@ -33,6 +33,7 @@
 #include "app/frmMain.h"
 #include "base/Book.h"
 #include "base/Numbers.h"
+#include "base/UniqueFd.h"
 #include "platform/BrowserControl.h"
 #include "platform/Dialogs.h"
 #include "platform/ProcessFacts.h"
@@ -90,15 +91,10 @@ class ProfilerSwitch {
   public:
     ProfilerSwitch() {
         if (const char* fifo = std::getenv("PAGORA_BENCH_PERF_CTL")) {
-            fd_ = ::open(fifo, O_WRONLY | O_CLOEXEC);
+            fd_ = pagora::UniqueFd(::open(fifo, O_WRONLY | O_CLOEXEC));
         }
         if (const char* turns = std::getenv("PAGORA_BENCH_PERF_TURNS")) {
             only_ = turns;
-        }
-    }
-    ~ProfilerSwitch() {
-        if (fd_ >= 0) {
-            ::close(fd_);
         }
     }
     void Enable(bool sequential) {
@@ -110,12 +106,11 @@ class ProfilerSwitch {
 
   private:
     void Send(const char* command) {
-        if (fd_ >= 0 && ::write(fd_, command, std::strlen(command)) < 0) {
-            ::close(fd_);
-            fd_ = -1;
+        if (fd_.valid() && ::write(fd_.get(), command, std::strlen(command)) < 0) {
+            fd_ = pagora::UniqueFd();
         }
     }
-    int fd_ = -1;
+    pagora::UniqueFd fd_;
     std::string only_;
 };
 

@@ -725,7 +725,7 @@ bool BrowserControl::ShowPrepared(const QString& written) {
 }
 
 void BrowserControl::paintEvent(QPaintEvent* event) {
-    if (!shownPicture_.picture.isNull() && PaintPicture(*event)) {
+    if (PaintsPictureNext() && PaintPicture(*event)) {
         return;
     }
     JustifyBetweenWords(*document());
