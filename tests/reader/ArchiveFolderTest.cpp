@@ -1,5 +1,4 @@
-// Where the reader finds its archives: beside the program (the build tree), or in
-// ../share/pagora when installed under some prefix.
+// Where the reader finds its archives: beside the program, or in ../share/pagora when installed.
 #include <QDirIterator>
 
 #include "reader/SupportData.h"
@@ -21,20 +20,16 @@ QStringList FilesUnder(const QString& folder) {
     return files;
 }
 
-bool Touch(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly);
-}
-
 TEST_F(ArchiveFolderTest, BesideTheProgramFirstThenTheInstalledDataFolder) {
     const QString bin = tmpDir_.path() + "/bin";
     const QString share = tmpDir_.path() + "/share/pagora";
     ASSERT_TRUE(QDir().mkpath(bin) && QDir().mkpath(share + "/support.dat"));
     // Nothing anywhere (a folder is no archive): the program's folder, for start-up to report.
     EXPECT_EQ(ArchiveFolder(bin), bin);
-    ASSERT_TRUE(QDir(share).rmdir("support.dat") && Touch(share + "/support.dat"));
+    ASSERT_TRUE(QDir(share).rmdir("support.dat") &&
+                QFile(share + "/support.dat").open(QIODevice::WriteOnly));
     EXPECT_EQ(ArchiveFolder(bin), share);
-    ASSERT_TRUE(Touch(bin + "/support.dat"));
+    ASSERT_TRUE(QFile(bin + "/support.dat").open(QIODevice::WriteOnly));
     EXPECT_EQ(ArchiveFolder(bin), bin);
 }
 

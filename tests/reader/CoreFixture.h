@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <memory>
+#include <string>
 
 #include "platform/SettingsStore.h"
 #include "reader/ReaderCore.h"
@@ -14,8 +15,7 @@
 
 namespace pagora::testing {
 
-// A reader core over the small made-up book: its archives, the temporary folder and the
-// settings each in a temporary folder of their own, and doubles for everything it asks.
+// A reader core over the small made-up book, with temporary folders and doubles for its services.
 class CoreTest : public ::testing::Test, protected ServiceDoubles {
   protected:
     void SetUp() override {
@@ -50,6 +50,19 @@ class CoreTest : public ::testing::Test, protected ServiceDoubles {
         EXPECT_TRUE(TryStart()) << startError_.toStdString();
         return *core_;
     }
+    // Started at `page` in `mode`.
+    ReaderCore& StartAt(int page, PageMode mode) {
+        Store(setting::kPageNo, QString::number(page));
+        Store(setting::kPageMode, mode == PageMode::Single ? "1" : "2");
+        return Start();
+    }
+    // What `run` prints to the standard error.
+    template <typename Run>
+    static std::string ErrorOutput(Run run) {
+        ::testing::internal::CaptureStderr();
+        run();
+        return ::testing::internal::GetCapturedStderr();
+    }
     // Shut-down as the window runs it, in the given window state.
     void Close(int windowState = kStateNormal, TwipRect outer = {1500, 900, 9000, 7000},
                bool fullScreen = false) {
@@ -61,10 +74,9 @@ class CoreTest : public ::testing::Test, protected ServiceDoubles {
         return store_->GetSetting(app, QString::fromLatin1(key.section),
                                   QString::fromLatin1(key.key), QStringLiteral("<absent>"));
     }
-    void Store(SettingKey key, const QString& value,
-               const QString& app = QStringLiteral("pagora")) {
-        store_->SaveSetting(app, QString::fromLatin1(key.section), QString::fromLatin1(key.key),
-                            value);
+    void Store(SettingKey key, const QString& value) {
+        store_->SaveSetting("pagora", QString::fromLatin1(key.section),
+                            QString::fromLatin1(key.key), value);
     }
     QString WorkingFolderPath() const { return QString::fromStdString(WorkingFolder()); }
     QStringList WorkingFiles() const {

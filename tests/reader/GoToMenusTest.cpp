@@ -22,113 +22,76 @@ std::vector<std::string> Names(int count) {
     return names;
 }
 
+// The captions of the menu's top-level entries.
+std::vector<std::string> Ranges(clsNewMenu& menu) {
+    std::vector<std::string> captions;
+    for (int k = 0; k < menu.Count(); ++k) {
+        captions.push_back(menu.SubMenu(k)->Caption);
+    }
+    return captions;
+}
+
 class GoToMenusTest : public ::testing::Test {
   protected:
     std::shared_ptr<testing::AnsweringPopupMenu> service =
         std::make_shared<testing::AnsweringPopupMenu>();
+    clsNewMenu menu{service};
 };
 
 TEST_F(GoToMenusTest, SuraMenuHasFiveRangesOfTheTableNames) {
     const std::vector<std::string> names = Names(114);
-    clsNewMenu menu(service);
     BuildSuraMenu(menu, kOwner, names);
-    ASSERT_EQ(menu.Count(), 5);
-    const std::vector<std::string> captions = {"Sura 1 - 25", "Sura 26 - 50", "Sura 51 - 75",
-                                               "Sura 76 - 100", "Sura 101 - 114"};
-    const std::vector<int> sizes = {25, 25, 25, 25, 14};
-    int sura = 0;
+    EXPECT_EQ(Ranges(menu), (std::vector<std::string>{"Sura 1 - 25", "Sura 26 - 50", "Sura 51 - 75",
+                                                      "Sura 76 - 100", "Sura 101 - 114"}));
     for (int k = 0; k < 5; ++k) {
-        const auto range = menu.SubMenu(k);
-        EXPECT_EQ(range->Caption, captions[static_cast<std::size_t>(k)]);
-        ASSERT_EQ(range->Count(), sizes[static_cast<std::size_t>(k)]);
-        for (int e = 0; e < range->Count(); ++e, ++sura) {
-            EXPECT_EQ(range->SubMenu(e)->Caption, names[static_cast<std::size_t>(sura)]);
-            EXPECT_EQ(range->SubMenu(e)->Tag, std::to_string(sura));
-            EXPECT_EQ(range->SubMenu(e)->Id, 1005 + sura);
-        }
+        EXPECT_EQ(menu.SubMenu(k)->Count(), k < 4 ? 25 : 14);
     }
-    service->choose = {"Sura 101 - 114", "Sura name 114"};
-    EXPECT_EQ(menu.PopUp(), "113");
-    // Built again, the ids start again at 1000.
-    BuildSuraMenu(menu, kOwner, names);
-    EXPECT_EQ(menu.SubMenu(0)->Id, 1000);
-    EXPECT_EQ(menu.Count(), 5);
-}
-
-TEST_F(GoToMenusTest, ShortNameTableListsTheMissingSurasByNumber) {
-    clsNewMenu menu(service);
+    for (int sura = 0; sura < 114; ++sura) {
+        const auto entry = menu.SubMenu(sura / 25)->SubMenu(sura % 25);
+        EXPECT_EQ(entry->Caption, names[static_cast<std::size_t>(sura)]);
+        EXPECT_EQ(entry->Tag, std::to_string(sura));
+    }
+    // A short name table: the missing suras are listed by number.
     BuildSuraMenu(menu, kOwner, Names(3));
-    EXPECT_EQ(menu.SubMenu(0)->SubMenu(2)->Caption, "Sura name 3 (odd)");
     EXPECT_EQ(menu.SubMenu(0)->SubMenu(3)->Caption, "4");
     EXPECT_EQ(menu.SubMenu(4)->SubMenu(13)->Caption, "114");
     EXPECT_EQ(menu.SubMenu(4)->SubMenu(13)->Tag, "113");
 }
 
-TEST_F(GoToMenusTest, JuzMenuHasThreeRangesOfNumbers) {
-    clsNewMenu menu(service);
+TEST_F(GoToMenusTest, JuzAndHizbMenusHaveThreeRangesOfNumbersAndNoMenuHasADefaultEntry) {
     BuildJuzMenu(menu, kOwner);
-    ASSERT_EQ(menu.Count(), 3);
-    EXPECT_EQ(menu.SubMenu(0)->Caption, "Juz 1 - 10");
-    EXPECT_EQ(menu.SubMenu(1)->Caption, "Juz 11 - 20");
-    EXPECT_EQ(menu.SubMenu(2)->Caption, "Juz 21 - 30");
+    EXPECT_EQ(Ranges(menu), (std::vector<std::string>{"Juz 1 - 10", "Juz 11 - 20", "Juz 21 - 30"}));
     for (int juz = 1; juz <= 30; ++juz) {
         std::shared_ptr<clsMenu> entry = menu.SubMenu((juz - 1) / 10)->SubMenu((juz - 1) % 10);
         EXPECT_EQ(entry->Caption, std::to_string(juz));
         EXPECT_EQ(entry->Tag, std::to_string(juz - 1));
-        EXPECT_EQ(entry->Id, 1002 + juz);
     }
-    service->choose = {"Juz 21 - 30", "30"};
-    EXPECT_EQ(menu.PopUp(), "29");
-}
-
-TEST_F(GoToMenusTest, HizbMenuHasThreeRangesOfHizbsOfFourQuarters) {
-    clsNewMenu menu(service);
+    menu.PopUp();
+    // Hizbs of four quarters; the core's tests choose "30 \u00BD" and "60 \u00BE" through them.
     BuildHizbMenu(menu, kOwner);
-    ASSERT_EQ(menu.Count(), 3);
-    EXPECT_EQ(menu.SubMenu(0)->Caption, "Hizb 1 - 20");
-    EXPECT_EQ(menu.SubMenu(2)->Caption, "Hizb 41 - 60");
-    const auto first = menu.SubMenu(0)->SubMenu(0);
-    EXPECT_EQ(first->Caption, "1");
-    ASSERT_EQ(first->Count(), 4);
-    EXPECT_EQ(first->SubMenu(0)->Caption, "1");
-    EXPECT_EQ(first->SubMenu(1)->Caption, "1 \u00BC");
-    EXPECT_EQ(first->SubMenu(3)->Caption, "1 \u00BE");
-    EXPECT_EQ(first->SubMenu(0)->Tag, "0");
-    EXPECT_EQ(menu.SubMenu(1)->SubMenu(9)->SubMenu(2)->Caption, "30 \u00BD");
-    EXPECT_EQ(menu.SubMenu(1)->SubMenu(9)->SubMenu(2)->Tag, "118");
-    EXPECT_EQ(menu.SubMenu(2)->SubMenu(19)->SubMenu(3)->Tag, "239");
-    service->choose = {"Hizb 41 - 60", "60", "60 \u00BE"};
-    EXPECT_EQ(menu.PopUp(), "239");
+    EXPECT_EQ(Ranges(menu),
+              (std::vector<std::string>{"Hizb 1 - 20", "Hizb 21 - 40", "Hizb 41 - 60"}));
+    ASSERT_EQ(menu.SubMenu(0)->SubMenu(0)->Count(), 4);
+    EXPECT_EQ(menu.SubMenu(0)->SubMenu(0)->SubMenu(1)->Caption, "1 \u00BC");
+    menu.PopUp();
+    BuildSuraMenu(menu, kOwner, Names(114));
+    menu.PopUp();
+    EXPECT_FALSE(service->shownDefault);
 }
 
-TEST(ChosenStartPageTest, TagPicksTheLineOfTheStartTable) {
-    std::vector<std::string> table;
-    for (int i = 0; i < 114; ++i) {
-        table.push_back(std::to_string(1 + i * 5));
-    }
-    EXPECT_EQ(ChosenStartPage("0", table), 1);
-    EXPECT_EQ(ChosenStartPage("113", table), 566);
-    EXPECT_EQ(ChosenStartPage("-1", table), std::nullopt);
-    EXPECT_EQ(ChosenStartPage("", table), std::nullopt);
-    EXPECT_EQ(ChosenStartPage("114", table), std::nullopt);
-    EXPECT_EQ(ChosenStartPage("99999999999999999999999", table), std::nullopt);
-}
-
-TEST(ChosenStartPageTest, DamagedEntriesAreIgnored) {
+TEST(ChosenStartPageTest, TagPicksTheLineOfTheStartTableAndDamagedEntriesAreIgnored) {
     const std::vector<std::string> table = {
-        "604", "0", "605", "abc", "", "-3", "12x", " 45 ", "007", "1.5", "99999999999999999999999"};
-    EXPECT_EQ(ChosenStartPage("0", table), 604);
-    EXPECT_EQ(ChosenStartPage("1", table), std::nullopt);
-    EXPECT_EQ(ChosenStartPage("2", table), std::nullopt);
-    EXPECT_EQ(ChosenStartPage("3", table), std::nullopt);
-    EXPECT_EQ(ChosenStartPage("4", table), std::nullopt);
-    EXPECT_EQ(ChosenStartPage("5", table), std::nullopt);
-    EXPECT_EQ(ChosenStartPage("6", table), std::nullopt);
-    EXPECT_EQ(ChosenStartPage("7", table), 45);
-    EXPECT_EQ(ChosenStartPage("8", table), 7);
-    EXPECT_EQ(ChosenStartPage("9", table), std::nullopt);
-    EXPECT_EQ(ChosenStartPage("10", table), std::nullopt);
-    EXPECT_EQ(ChosenStartPage("2", {}), std::nullopt);
+        "604", "0", "605", "abc", "", "-3", "12x", " 45 ", "1.5", "99999999999999999999999", "007"};
+    const std::pair<std::string, std::optional<int>> tags[] = {
+        {"0", 604},           {"1", std::nullopt}, {"2", std::nullopt},
+        {"3", std::nullopt},  {"4", std::nullopt}, {"5", std::nullopt},
+        {"6", std::nullopt},  {"7", 45},           {"8", std::nullopt},
+        {"9", std::nullopt},  {"10", 7},           {"11", std::nullopt},
+        {"-1", std::nullopt}, {"", std::nullopt},  {"99999999999999999999999", std::nullopt}};
+    for (const auto& [tag, page] : tags) {
+        EXPECT_EQ(ChosenStartPage(tag, table), page) << tag;
+    }
+    EXPECT_EQ(ChosenStartPage("0", {}), std::nullopt);
 }
 
 }  // namespace

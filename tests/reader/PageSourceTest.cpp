@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <atomic>
-#include <functional>
 #include <thread>
 
 #include "data/Module1.h"
@@ -35,10 +34,7 @@ TEST(ArchivePageSource, ReadersFetchingTheSamePageTogetherEachGetIt) {
             }
         }
     };
-    std::thread first(fetch);
-    std::thread second(fetch);
-    first.join();
-    second.join();
+    { std::jthread first(fetch), second(fetch); }
     EXPECT_EQ(wrong, 0);
     EXPECT_TRUE(QDir(folder).isEmpty());
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include "reader/KeyCodes.h"
@@ -9,32 +10,26 @@
 namespace pagora {
 namespace {
 
-TEST(PageStepsTest, SinglePageModeStepsOnePageAndStopsAtTheEnds) {
-    EXPECT_EQ(NextPage(1, PageMode::Single), 2);
-    EXPECT_EQ(NextPage(603, PageMode::Single), 604);
-    EXPECT_EQ(NextPage(604, PageMode::Single), std::nullopt);
-    EXPECT_EQ(NextPage(700, PageMode::Single), std::nullopt);
-    EXPECT_EQ(PreviousPage(604, PageMode::Single), 603);
-    EXPECT_EQ(PreviousPage(2, PageMode::Single), 1);
-    EXPECT_EQ(PreviousPage(1, PageMode::Single), std::nullopt);
-    EXPECT_EQ(PreviousPage(0, PageMode::Single), std::nullopt);
-}
-
-TEST(PageStepsTest, DoublePageModeStepsOneSpreadAndStopsAtTheEnds) {
-    EXPECT_EQ(NextPage(601, PageMode::Double), 603);
-    EXPECT_EQ(NextPage(603, PageMode::Double), std::nullopt);
-    EXPECT_EQ(NextPage(3, PageMode::Double), 5);
-    EXPECT_EQ(PreviousPage(3, PageMode::Double), 1);
-    EXPECT_EQ(PreviousPage(1, PageMode::Double), std::nullopt);
-    EXPECT_EQ(PreviousPage(603, PageMode::Double), 601);
-    // An even page here never steps below the first page.
-    EXPECT_EQ(PreviousPage(2, PageMode::Double), 1);
+TEST(PageStepsTest, EachModeStepsOnePageOrSpreadAndStopsAtTheEnds) {
+    const PageMode single = PageMode::Single, spread = PageMode::Double;
+    // Page, mode, then the next and the previous page.
+    const std::tuple<int, PageMode, std::optional<int>, std::optional<int>> steps[] = {
+        {1, single, 2, std::nullopt}, {2, single, 3, 1},
+        {603, single, 604, 602},      {604, single, std::nullopt, 603},
+        {1, spread, 3, std::nullopt}, {3, spread, 5, 1},
+        {601, spread, 603, 599},      {603, spread, std::nullopt, 601}};
+    for (const auto& [page, mode, next, previous] : steps) {
+        EXPECT_EQ(NextPage(page, mode), next) << page;
+        EXPECT_EQ(PreviousPage(page, mode), previous) << page;
+    }
+    EXPECT_EQ(NextPage(700, single), std::nullopt);
+    EXPECT_EQ(PreviousPage(0, single), std::nullopt);
+    EXPECT_EQ(PreviousPage(2, spread), 1);  // an even page here never steps below the first page
 }
 
 TEST(PageStepsTest, PagesOfTurnsAreTheNearestFirstForwardFirstInTheViewsThatShowThem) {
     using P = PageInView;
     const View one = View::SinglePage;
-    EXPECT_EQ(PagesOfTurns(45, PageMode::Single, 1), (std::vector<P>{{one, 46}, {one, 44}}));
     EXPECT_EQ(PagesOfTurns(45, PageMode::Single, 2),
               (std::vector<P>{{one, 46}, {one, 44}, {one, 47}, {one, 43}}));
     EXPECT_EQ(PagesOfTurns(2, PageMode::Single, 2), (std::vector<P>{{one, 3}, {one, 1}, {one, 4}}));
@@ -53,46 +48,54 @@ TEST(PageStepsTest, PagesOfTurnsAreTheNearestFirstForwardFirstInTheViewsThatShow
 }
 
 TEST(PageStepsTest, TextSizeButtonsStopAtTheirLimits) {
-    EXPECT_EQ(IncreasedTextSize(35), 36);
-    EXPECT_EQ(IncreasedTextSize(199), 200);
-    EXPECT_EQ(IncreasedTextSize(200), std::nullopt);
-    EXPECT_EQ(IncreasedTextSize(250), std::nullopt);
-    EXPECT_EQ(IncreasedTextSize(5), 6);
-    EXPECT_EQ(DecreasedTextSize(35), 34);
-    EXPECT_EQ(DecreasedTextSize(11), 10);
-    EXPECT_EQ(DecreasedTextSize(10), std::nullopt);
-    EXPECT_EQ(DecreasedTextSize(5), std::nullopt);
-    EXPECT_EQ(DecreasedTextSize(250), 249);
+    const std::tuple<int, std::optional<int>, std::optional<int>> sizes[] = {
+        {35, 36, 34},         {199, 200, 198}, {200, std::nullopt, 199}, {250, std::nullopt, 249},
+        {5, 6, std::nullopt}, {11, 12, 10},    {10, 11, std::nullopt}};
+    for (const auto& [size, larger, smaller] : sizes) {
+        EXPECT_EQ(IncreasedTextSize(size), larger) << size;
+        EXPECT_EQ(DecreasedTextSize(size), smaller) << size;
+    }
 }
 
-TEST(PageStepsTest, KeyCommandsAndTheKeysLeftToTheFocusedControl) {
-    EXPECT_EQ(CommandForKey(90), KeyCommand::Next);
-    EXPECT_EQ(CommandForKey(88, 7), KeyCommand::Previous);
-    EXPECT_EQ(CommandForKey(37), KeyCommand::Next);
-    EXPECT_EQ(CommandForKey(39), KeyCommand::Previous);
-    EXPECT_EQ(CommandForKey(36, 1), KeyCommand::First);
-    EXPECT_EQ(CommandForKey(35), KeyCommand::Last);
-    EXPECT_EQ(CommandForKey(187, 2), KeyCommand::Larger);
-    EXPECT_EQ(CommandForKey(109, 3), KeyCommand::Smaller);
-    for (int key : {38, 40, 0, 89, 91, 122, 120, 13, 187, 189}) {
-        EXPECT_EQ(CommandForKey(key), KeyCommand::None) << key;
+TEST(PageStepsTest, KeyCommandsAndTheKeysLeftToTheFocusedControlOrToAViewThatCanScroll) {
+    using enum KeyCommand;
+    // Left, Page Down and Space are the next page in a right-to-left book.
+    const ScrollRoom no{}, all{true, true, true, true};
+    const std::tuple<int, int, ScrollRoom, KeyCommand> keys[] = {
+        {90, 0, all, Next},    {88, 7, all, Previous},
+        {36, 1, all, First},   {35, 0, all, Last},
+        {187, 2, no, Larger},  {107, 2, no, Larger},
+        {109, 3, no, Smaller}, {189, 2, no, Smaller},
+        {37, 0, no, Next},     {37, 0, {.left = true}, None},
+        {39, 0, no, Previous}, {39, 0, {.right = true}, None},
+        {34, 0, no, Next},     {34, 0, {.down = true}, None},
+        {33, 0, no, Previous}, {33, 0, {.up = true}, None},
+        {32, 0, no, Next},     {32, 0, {.down = true}, None},
+        {32, 1, no, Previous}, {32, 1, {.up = true}, None}};
+    for (const auto& [key, shift, room, command] : keys) {
+        EXPECT_EQ(CommandForKey(key, shift, room), command) << key << "/" << shift;
     }
-    EXPECT_EQ(CommandForKey(34, 0, ScrollRoom{false, true, false, false}), KeyCommand::None);
-    EXPECT_EQ(CommandForKey(32, 1, ScrollRoom{false, true, false, false}), KeyCommand::Previous);
+    for (int key : {38, 40, 0, 89, 91, 122, 120, 13, 187, 189}) {
+        EXPECT_EQ(CommandForKey(key), None) << key;
+    }
 }
 
 TEST(PageStepsTest, QtKeysBecomeVirtualKeyCodesAndOtherScriptsKeepZAndXInPlace) {
-    EXPECT_EQ(VirtualKeyCode(Qt::Key_Z), 90);
-    EXPECT_EQ(VirtualKeyCode(Qt::Key_X, 53), 88);
-    EXPECT_EQ(VirtualKeyCode(Qt::Key_W, 52), 87);  // a Latin layout keeps its letters
-    EXPECT_EQ(VirtualKeyCode(Qt::Key_Up), 38);
-    EXPECT_EQ(VirtualKeyCode(Qt::Key_PageDown), 34);
-    EXPECT_EQ(VirtualKeyCode(Qt::Key_Equal), 187);
-    EXPECT_EQ(VirtualKeyCode(Qt::Key_F2), 0);
-    // The Arabic layout's letters on the Z and X keys (evdev 44 and 45, plus 8).
-    EXPECT_EQ(VirtualKeyCode(0x0626, 52), 90);
-    EXPECT_EQ(VirtualKeyCode(0x0621, 53), 88);
-    EXPECT_EQ(VirtualKeyCode(0x0621, 54), 0);
+    // Qt key, scan code, virtual key: the Arabic letters on the Z and X keys stay Z and X.
+    const std::tuple<int, int, int> keys[] = {{Qt::Key_Z, 0, 90},
+                                              {Qt::Key_X, 53, 88},
+                                              {Qt::Key_W, 52, 87},
+                                              {Qt::Key_Up, 0, 38},
+                                              {Qt::Key_PageDown, 0, 34},
+                                              {Qt::Key_Delete, 0, 46},
+                                              {Qt::Key_Equal, 0, 187},
+                                              {Qt::Key_F2, 0, 0},
+                                              {0x0626, 52, 90},
+                                              {0x0621, 53, 88},
+                                              {0x0621, 54, 0}};
+    for (const auto& [key, scanCode, code] : keys) {
+        EXPECT_EQ(VirtualKeyCode(key, scanCode), code) << key << " at " << scanCode;
+    }
     EXPECT_EQ(ShiftState(Qt::ShiftModifier | Qt::AltModifier), 5);
 }
 

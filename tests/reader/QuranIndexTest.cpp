@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "reader/QuranIndex.h"
 
 namespace pagora {
 namespace {
 
-// A made-up book of six pages and five suras:
-// page 1: 1,1 ; page 2: 2,6 ; page 3: 2,26 ; page 4: 3,4 (sura 3 has 5 verses, sura 4 has 2,
-// sura 5 has 3); page 5: 5,2 ; page 6: 5,3.
+// A made-up book of six pages (starting at 1:1, 2:6, 2:26, 3:4, 5:2, 5:3) and five suras.
 QuranIndex SmallBook() {
     QuranIndex index;
     index.pageStart = SplitTable(QStringLiteral("1,1;2,6;2,26;3,4;5,2;5,3"), QStringLiteral(";"));
@@ -18,78 +18,44 @@ QuranIndex SmallBook() {
     return index;
 }
 
-TEST(Tables, SplitKeepsEveryPieceAndAnEmptyLastOne) {
-    EXPECT_EQ(SplitTable(QStringLiteral("1\r\n2\r\n"), QStringLiteral("\r\n")),
-              (QStringList{"1", "2", ""}));
-    EXPECT_EQ(SplitTable(QStringLiteral("a;;b"), QStringLiteral(";")), (QStringList{"a", "", "b"}));
-    // A line break in the page-start file belongs to the following entry.
-    EXPECT_EQ(SplitTable(QStringLiteral("1,1;\r\n2,6"), QStringLiteral(";")),
-              (QStringList{"1,1", "\r\n2,6"}));
+TEST(Tables, SplitKeepsEmptyPiecesSoThatLineNMeansEntryN) {
+    EXPECT_EQ(SplitTable(QStringLiteral("a;;b;"), QStringLiteral(";")),
+              (QStringList{"a", "", "b", ""}));
 }
 
-TEST(SurasInPage, OneOrTwoNamesGetALeadingLineBreak) {
-    const QuranIndex book = SmallBook();
-    EXPECT_EQ(SurasInPage(book, 2), "\r\nTwo");
-    // Page 1's successor begins sura 2 at verse 1... no: it begins at 2,6, so page 1 runs into 2.
-    EXPECT_EQ(SurasInPage(book, 1), "\r\nOne\r\nTwo");
-    EXPECT_EQ(SurasInPage(book, 3), "\r\nTwo\r\nThree");
-}
-
-TEST(SurasInPage, ThreeNamesHaveNothingInFront) {
-    EXPECT_EQ(SurasInPage(SmallBook(), 4), "Three\r\nFour\r\nFive");
-}
-
-TEST(SurasInPage, SuccessorOpeningANewSuraIsNotListed) {
+TEST(SurasInPage, OneOrTwoNamesGetALeadingLineBreakAndThreeNothing) {
     QuranIndex book = SmallBook();
+    EXPECT_EQ(SurasInPage(book, 2), "\r\nTwo");
+    EXPECT_EQ(SurasInPage(book, 1), "\r\nOne\r\nTwo");  // page 2 begins at 2,6
+    EXPECT_EQ(SurasInPage(book, 3), "\r\nTwo\r\nThree");
+    EXPECT_EQ(SurasInPage(book, 4), "Three\r\nFour\r\nFive");
+    // A successor opening a new sura is not listed.
     book.pageStart[2] = QStringLiteral("3,1");
     EXPECT_EQ(SurasInPage(book, 2), "\r\nTwo");
+    // Tables that do not cover the page give empty text.
+    EXPECT_EQ(SurasInPage(book, 0), "");
+    EXPECT_EQ(SurasInPage(book, 6), "");  // no entry for page 7
+    book.pageStart[1] = QStringLiteral("x");
+    EXPECT_EQ(SurasInPage(book, 2), "");
 }
 
-TEST(SurasInPage, LastPageRunsToSura114AndPastTheBookIsEmpty) {
+TEST(SurasInPage, LastPageRunsToSura114) {
     QuranIndex book;
-    for (int i = 1; i <= 604; ++i) {
-        book.pageStart << QStringLiteral("112,1");
-    }
+    book.pageStart = QStringList(604, QStringLiteral("112,1"));
     for (int s = 1; s <= 114; ++s) {
         book.suraNames << QStringLiteral("S%1").arg(s);
     }
     EXPECT_EQ(SurasInPage(book, 604), "S112\r\nS113\r\nS114");
-    EXPECT_EQ(SurasInPage(book, 605), "");
-    EXPECT_EQ(SurasInPage(book, 700), "");
 }
 
-TEST(SurasInPage, TablesThatDoNotCoverThePageGiveEmptyText) {
-    const QuranIndex book = SmallBook();
-    EXPECT_EQ(SurasInPage(book, 0), "");
-    EXPECT_EQ(SurasInPage(book, 6), "");  // no entry for page 7
-    QuranIndex broken = SmallBook();
-    broken.pageStart[1] = QStringLiteral("x");
-    EXPECT_EQ(SurasInPage(broken, 2), "");
-}
-
-TEST(GetSuraVerse, CountsOnFromTheFirstVerseOfThePage) {
-    const QuranIndex book = SmallBook();
-    EXPECT_EQ(GetSuraVerse(book, 2, 3), "2:8");
-    EXPECT_EQ(GetSuraVerse(book, 2, 1), "2:6");
-    EXPECT_EQ(GetSuraVerse(book, 1, 7), "1:7");
-    EXPECT_EQ(GetSuraVerse(book, 1, 8), "2:1");
-}
-
-TEST(GetSuraVerse, CarriesAcrossAnyNumberOfSuraEnds) {
-    const QuranIndex book = SmallBook();
-    // Page 4 starts at 3:4; sura 3 has 5 verses.
-    EXPECT_EQ(GetSuraVerse(book, 4, 2), "3:5");
-    EXPECT_EQ(GetSuraVerse(book, 4, 3), "4:1");
-    EXPECT_EQ(GetSuraVerse(book, 4, 4), "4:2");
-    EXPECT_EQ(GetSuraVerse(book, 4, 5), "5:1");
-    EXPECT_EQ(GetSuraVerse(book, 4, 7), "5:3");
-}
-
-TEST(GetSuraVerse, PastTheLastCountedSuraTheVerseKeepsCounting) {
-    const QuranIndex book = SmallBook();
-    // Sura 6 has no count: the verse is not carried any further.
-    EXPECT_EQ(GetSuraVerse(book, 6, 2), "6:1");
-    EXPECT_EQ(GetSuraVerse(book, 7, 1), "");
+TEST(GetSuraVerse, CountsOnFromTheFirstVerseOfThePageAcrossAnyNumberOfSuraEnds) {
+    // Sura 3 has 5 verses, sura 4 has 2; sura 6 has no count, so the verse is not carried on.
+    const std::tuple<int, int, QString> verses[] = {
+        {2, 3, "2:8"}, {2, 1, "2:6"}, {1, 7, "1:7"}, {1, 8, "2:1"}, {4, 2, "3:5"}, {4, 3, "4:1"},
+        {4, 4, "4:2"}, {4, 5, "5:1"}, {4, 7, "5:3"}, {6, 2, "6:1"}, {7, 1, ""}};
+    for (const auto& [page, link, reference] : verses) {
+        EXPECT_EQ(GetSuraVerse(SmallBook(), page, link), reference) << page << "/" << link;
+    }
 }
 
 }  // namespace

@@ -5,14 +5,7 @@
 namespace pagora {
 namespace {
 
-TEST(SettingsValues, AppNameAddsTheCommandLineText) {
-    EXPECT_EQ(SettingsAppName("pagora", ""), "pagora");
-    EXPECT_EQ(SettingsAppName("pagora", "x"), "pagora-x");
-    EXPECT_EQ(SettingsAppName("pagora", "a b"), "pagora-a b");
-}
-
-// The conversions themselves are tested in tests/base; these check the sixteen-bit range and
-// the Qt texts.
+// The conversions are tested in tests/base; these check the sixteen-bit range and Qt texts.
 TEST(SettingsValues, StoredNumbersAsTheReaderReadsThem) {
     EXPECT_EQ(ParseWholeNumber(" 3.5 "), 4);
     EXPECT_EQ(ParseWholeNumber("-32768.5"), -32768);

@@ -1,8 +1,4 @@
-// Themes and fit mode in the reader core: which colours a theme gives the page and its frame,
-// how both are stored, and how fit mode finds, keeps and leaves the fitted text size. The page
-// views' own layout is checked in tests/app/ThemeAndFitWindowTest.
-#include <gtest/gtest.h>
-
+// Themes and fit mode in the reader core: theme colours, stored values, the fitted text size.
 #include <algorithm>
 #include <cmath>
 
@@ -15,7 +11,6 @@ namespace {
 
 constexpr Rgb kBlack = 0xFF000000, kBlue = 0xFF0000FF, kRed = 0xFFFF0000, kParchment = 0xFFFBF3DC;
 constexpr Rgb kFrameGold = 0xFFC9A43A, kFrameGreen = 0xFF0E4B3B;
-constexpr std::array<Theme, 3> kThemes = {Theme::Light, Theme::Sepia, Theme::Night};
 
 // WCAG contrast ratio of two colours.
 double Contrast(Rgb a, Rgb b) {
@@ -32,7 +27,7 @@ double Contrast(Rgb a, Rgb b) {
 }
 
 TEST(Themes, NamesReadBackAndNothingElseNamesATheme) {
-    for (Theme theme : kThemes) {
+    for (Theme theme : {Theme::Light, Theme::Sepia, Theme::Night}) {
         EXPECT_EQ(ThemeNamed(ThemeName(theme)), theme);
     }
     for (const QString other : {"", "Night", "dark", " light"}) {
@@ -48,14 +43,12 @@ TEST(Themes, LightKeepsEveryColourAndTheOthersMakeThePageReadable) {
     EXPECT_FALSE(WindowColoursOf(Theme::Light));
     for (Theme theme : {Theme::Sepia, Theme::Night}) {
         const Rgb page = PageColour(theme, kParchment);
-        const Rgb text = PageColour(theme, kBlack);
-        const Rgb number = PageColour(theme, kBlue);
-        const Rgb marked = PageColour(theme, kRed);
         EXPECT_NE(page, kParchment);
-        EXPECT_GE(Contrast(text, page), 7.0) << ThemeName(theme).toStdString();
-        EXPECT_GE(Contrast(number, page), 4.5) << ThemeName(theme).toStdString();
-        EXPECT_GE(Contrast(marked, page), 4.5) << ThemeName(theme).toStdString();
-        EXPECT_NE(number, marked);
+        // Text, number links and the marked number.
+        for (Rgb ink : {kBlack, kBlue, kRed}) {
+            EXPECT_GE(Contrast(PageColour(theme, ink), page), ink == kBlack ? 7.0 : 4.5) << ink;
+        }
+        EXPECT_NE(PageColour(theme, kBlue), PageColour(theme, kRed));
         // Colours the theme does not know, and their alpha, stay.
         EXPECT_EQ(PageColour(theme, 0xFF123456), 0xFF123456u);
         // The frame's parchment becomes the theme's page, so that frame and page meet unseen.
@@ -107,30 +100,14 @@ TEST(FitSearch, FindsTheLargestFittingSizeFromAnyGuessInFewTries) {
 
 class ThemeAndFitTest : public CoreTest {
   protected:
-    int ShownSize(View view) {
-        static const QRegularExpression size(QStringLiteral("font-size: (\\d+)px"));
-        return size.match(Shown(view).document).captured(1).toInt();
-    }
+    int ShownSize(View view) { return RecordingScreen::TextSizeOf(Shown(view).document); }
 };
 
-TEST_F(ThemeAndFitTest, StoredThemeIsShownBeforeThePageAndBadOnesLoadAsLight) {
+TEST_F(ThemeAndFitTest, AThemeRewritesThePagesWithTheSameDocumentsIsStoredAndBadOnesLoadAsLight) {
     Store(setting::kTheme, "night");
     Start();
     EXPECT_EQ(screen_.theme, Theme::Night);
     EXPECT_EQ(core_->CurrentTheme(), Theme::Night);
-    for (const QString bad : {"Night", "dark", ""}) {
-        Store(setting::kTheme, bad);
-        ::testing::internal::CaptureStderr();
-        Start();
-        const std::string warning = ::testing::internal::GetCapturedStderr();
-        EXPECT_EQ(screen_.theme, Theme::Light) << bad.toStdString();
-        EXPECT_NE(warning.find("UserSelection/Theme"), std::string::npos) << warning;
-        EXPECT_NE(warning.find("using light"), std::string::npos) << warning;
-    }
-}
-
-TEST_F(ThemeAndFitTest, AThemeRewritesThePagesWithTheSameDocumentsAndIsSavedOnClose) {
-    Start();
     core_->SetPageMode(PageMode::Double);
     const QString before = Shown(View::PageOne).document;
     const int writes = Shown(View::PageOne).writes;
@@ -144,6 +121,18 @@ TEST_F(ThemeAndFitTest, AThemeRewritesThePagesWithTheSameDocumentsAndIsSavedOnCl
     EXPECT_EQ(Stored(setting::kFitPage), "0");
     Start();
     EXPECT_EQ(screen_.theme, Theme::Sepia);
+    // A bad theme or fit mode (anything but 0 and 1) loads as light or off, with a warning.
+    const std::pair<SettingKey, const char*> bad[] = {
+        {setting::kTheme, "Night"}, {setting::kTheme, "dark"},  {setting::kTheme, ""},
+        {setting::kFitPage, "2"},   {setting::kFitPage, "yes"}, {setting::kFitPage, "1.0"}};
+    for (const auto& [key, value] : bad) {
+        Store(key, value);
+        const std::string warning = ErrorOutput([&] { Start(); });
+        EXPECT_EQ(screen_.theme, Theme::Light) << value;
+        EXPECT_FALSE(core_->FitPage()) << value;
+        EXPECT_NE(warning.find(std::string(key.section) + "/" + key.key), std::string::npos)
+            << warning;
+    }
 }
 
 TEST_F(ThemeAndFitTest, FitModeShowsTheLargestSizeBothPagesFitAndFollowsTheViews) {
@@ -217,8 +206,7 @@ TEST_F(ThemeAndFitTest, LargerSmallerOrATypedSizeLeaveFitModeFromTheFittedSize) 
     EXPECT_FALSE(core_->FitPage());
     EXPECT_EQ(ShownSize(View::SinglePage), 30);
 
-    // Leaving fit mode by the menu brings back the size chosen by hand; at the largest size
-    // "+" still leaves it.
+    // Leaving fit mode by the menu brings back the size chosen by hand; "+" at 200 still leaves.
     core_->SetFitPage(true);
     core_->SetFitPage(false);
     EXPECT_EQ(ShownSize(View::SinglePage), 30);
@@ -229,17 +217,6 @@ TEST_F(ThemeAndFitTest, LargerSmallerOrATypedSizeLeaveFitModeFromTheFittedSize) 
     core_->IncreaseTextSize();
     EXPECT_FALSE(core_->FitPage());
     EXPECT_EQ(core_->TextSize(), 200);
-}
-
-TEST_F(ThemeAndFitTest, StoredFitPageOtherThanZeroOrOneLoadsOffWithAWarning) {
-    for (const QString bad : {"2", "yes", "1.0"}) {
-        Store(setting::kFitPage, bad);
-        ::testing::internal::CaptureStderr();
-        Start();
-        const std::string warning = ::testing::internal::GetCapturedStderr();
-        EXPECT_FALSE(core_->FitPage()) << bad.toStdString();
-        EXPECT_NE(warning.find("UserSelection/FitPage"), std::string::npos) << warning;
-    }
 }
 
 }  // namespace

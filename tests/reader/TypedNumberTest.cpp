@@ -8,50 +8,28 @@
 namespace pagora {
 namespace {
 
-std::optional<int> Page(const std::string& answer) {
-    return ReadTypedNumber(answer, kPageNumberPrompt);
-}
-std::optional<int> TextSize(const std::string& answer) {
-    return ReadTypedNumber(answer, kTextSizePrompt);
-}
-
-TEST(ReadTypedNumberTest, PagePromptAcceptsPagesOfTheBook) {
-    EXPECT_EQ(Page("45"), 45);
-    EXPECT_EQ(Page(" 46 "), 46);
-    EXPECT_EQ(Page("1"), 1);
-    EXPECT_EQ(Page("604"), 604);
-    EXPECT_EQ(Page("12abc"), 12);
-    EXPECT_EQ(Page("2.5"), 2);
-    EXPECT_EQ(Page("603.5"), 604);
-    EXPECT_EQ(Page("1.4"), 1);
-    EXPECT_EQ(Page("604.0"), 604);
-}
-
-TEST(ReadTypedNumberTest, PagePromptRefusesEverythingElse) {
+TEST(ReadTypedNumberTest, PagePromptTakesTheRoundedLeadingNumberOfAPageOfTheBook) {
+    const std::pair<const char*, int> accepted[] = {{"45", 45},   {" 46 ", 46},   {"1", 1},
+                                                    {"604", 604}, {"12abc", 12},  {"2.5", 2},
+                                                    {"1.4", 1},   {"603.5", 604}, {"604.0", 604}};
+    for (const auto& [answer, page] : accepted) {
+        EXPECT_EQ(ReadTypedNumber(answer, kPageNumberPrompt), page) << '"' << answer << '"';
+    }
     for (const char* answer :
          {"", "   ", "0", "605", "abc", "604.4", "0.6", "-1", "-0", ".", "999999999999999999999"}) {
-        EXPECT_EQ(Page(answer), std::nullopt) << '"' << answer << '"';
+        EXPECT_EQ(ReadTypedNumber(answer, kPageNumberPrompt), std::nullopt) << '"' << answer << '"';
     }
 }
 
-TEST(ReadTypedNumberTest, TextSizePromptRange) {
-    EXPECT_EQ(TextSize("9"), std::nullopt);
-    EXPECT_EQ(TextSize("9.9"), std::nullopt);
-    EXPECT_EQ(TextSize("201"), std::nullopt);
-    EXPECT_EQ(TextSize("200.1"), std::nullopt);
-    EXPECT_EQ(TextSize(""), std::nullopt);
-    EXPECT_EQ(TextSize("10"), 10);
-    EXPECT_EQ(TextSize("200"), 200);
-    EXPECT_EQ(TextSize("10.4"), 10);
-    EXPECT_EQ(TextSize("199.5"), 200);
-    EXPECT_EQ(TextSize("35px"), 35);
-}
-
-TEST(ReadTypedNumberTest, PromptTexts) {
-    EXPECT_STREQ(kPageNumberPrompt.message, "Enter page number (1 to 604)");
-    EXPECT_STREQ(kPageNumberPrompt.title, "Enter Page Number");
-    EXPECT_STREQ(kTextSizePrompt.message, "Enter text size (10 to 200)");
-    EXPECT_STREQ(kTextSizePrompt.title, "Enter text size");
+TEST(ReadTypedNumberTest, TextSizePromptTakesTenToTwoHundred) {
+    const std::pair<const char*, int> accepted[] = {
+        {"10", 10}, {"200", 200}, {"10.4", 10}, {"199.5", 200}, {"35px", 35}};
+    for (const auto& [answer, size] : accepted) {
+        EXPECT_EQ(ReadTypedNumber(answer, kTextSizePrompt), size) << '"' << answer << '"';
+    }
+    for (const char* answer : {"9", "9.9", "201", "200.1", ""}) {
+        EXPECT_EQ(ReadTypedNumber(answer, kTextSizePrompt), std::nullopt) << '"' << answer << '"';
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "reader/WindowLayout.h"
 
@@ -10,7 +11,7 @@ namespace {
 
 constexpr float kFooter = 930;
 
-TEST(FormResize, DesignedWindowOf12000By9000) {
+TEST(FormResize, DesignedWindowOf12000By9000AndTheCallersFooterHeight) {
     const PageLayout l = FormResize(12000, 9000, kFooter, DesignedLayout());
     EXPECT_EQ(l.fraOnePage, (TwipRect{100, 50, 11700, 7170}));
     EXPECT_EQ(l.fraTwoPage, (TwipRect{100, 50, 11700, 7170}));
@@ -19,6 +20,10 @@ TEST(FormResize, DesignedWindowOf12000By9000) {
     EXPECT_EQ(l.wbPageTwo, (TwipRect{100, 210, 5700, 6870}));
     EXPECT_EQ(l.wbPageOne, (TwipRect{5900, 180, 5700, 6870}));
     EXPECT_EQ(l.fraFooter, (TwipRect{100, 7220, 11700, 930}));
+    // The footer's height comes from the caller; its own height is never set here.
+    const PageLayout tall = FormResize(12000, 9000, 1000, DesignedLayout());
+    EXPECT_EQ(tall.fraOnePage.Height, 7100);
+    EXPECT_EQ(tall.fraFooter, (TwipRect{100, 7150, 11700, 930}));
 }
 
 TEST(FooterLabels, TwoLabelsShareTheRoomAfterTheControlsUpToTheFootersMargin) {
@@ -34,71 +39,24 @@ TEST(FooterLabels, TwoLabelsShareTheRoomAfterTheControlsUpToTheFootersMargin) {
     EXPECT_EQ(single.lblPage2.Width, 0);
 }
 
-TEST(FormResize, DesignedLayoutIsTheWindowDesign) {
-    const PageLayout d = DesignedLayout();
-    EXPECT_EQ(d.fraOnePage, (TwipRect{15045, 780, 16260, 10290}));
-    EXPECT_EQ(d.wbSinglePage, (TwipRect{45, 120, 16170, 10035}));
-    EXPECT_EQ(d.fraTwoPage, (TwipRect{675, 270, 16245, 10245}));
-    EXPECT_EQ(d.wbPageOne, (TwipRect{7905, 180, 8250, 9990}));
-    EXPECT_EQ(d.wbPageTwo, (TwipRect{150, 210, 7650, 9945}));
-    EXPECT_EQ(d.fraFooter, (TwipRect{375, 11025, 16260, 930}));
-}
-
-TEST(FormResize, ShorterThanFooterAndMarginsKeepsHeightsWhileWidthsFollow) {
+TEST(FormResize, SizesLeavingNoRoomKeepTheFormerValuesAndWidthsAndHeightsFollowApart) {
     const PageLayout before = FormResize(12000, 9000, kFooter, DesignedLayout());
-    const PageLayout l = FormResize(10000, 1829, kFooter, before);
-    EXPECT_EQ(l.fraOnePage.Height, 7170);
-    EXPECT_EQ(l.fraTwoPage.Height, 7170);
-    EXPECT_EQ(l.wbSinglePage.Height, 6970);
-    EXPECT_EQ(l.wbPageOne.Height, 6870);
-    EXPECT_EQ(l.wbPageTwo.Height, 6870);
-    EXPECT_EQ(l.fraFooter.Top, 7220);
-    EXPECT_EQ(l.fraOnePage.Width, 9700);
-    EXPECT_EQ(l.wbSinglePage.Width, 9550);
-    EXPECT_EQ(l.wbPageTwo.Width, 4700);
-    EXPECT_EQ(l.wbPageOne.Left, 4900);
-    EXPECT_EQ(l.fraFooter.Width, 9700);
-}
-
-TEST(FormResize, ZeroHeightIsAppliedButLaterNegativeSizesReadTheKeptValues) {
-    const PageLayout before = FormResize(12000, 9000, kFooter, DesignedLayout());
+    // Shorter than footer and margins: the heights of 9000 kept, widths follow.
+    EXPECT_EQ(FormResize(10000, 1829, kFooter, before), FormResize(10000, 9000, kFooter, before));
     // 1830 leaves exactly no room: the frames become 0 high, the browsers cannot follow.
-    const PageLayout l = FormResize(12000, 1830, kFooter, before);
-    EXPECT_EQ(l.fraOnePage.Height, 0);
-    EXPECT_EQ(l.fraTwoPage.Height, 0);
-    EXPECT_EQ(l.wbSinglePage.Height, 6970);
-    EXPECT_EQ(l.wbPageOne.Height, 6870);
-    EXPECT_EQ(l.wbPageTwo.Height, 6870);
-    EXPECT_EQ(l.fraFooter.Top, 50);
-}
-
-TEST(FormResize, NarrowerThanMarginsKeepsWidthsAndLaterRulesUseThem) {
-    const PageLayout before = FormResize(12000, 9000, kFooter, DesignedLayout());
-    PageLayout l = FormResize(299, 9000, kFooter, before);
-    EXPECT_EQ(l.fraOnePage.Width, 11700);
-    EXPECT_EQ(l.fraTwoPage.Width, 11700);
-    EXPECT_EQ(l.wbSinglePage.Width, 11550);
-    EXPECT_EQ(l.wbPageOne, before.wbPageOne);
-    EXPECT_EQ(l.wbPageTwo, before.wbPageTwo);
-    EXPECT_EQ(l.fraFooter.Width, 11700);
-
-    // Room for the frames but not for the browsers inside them.
-    l = FormResize(400, 9000, kFooter, before);
-    EXPECT_EQ(l.fraOnePage.Width, 100);
-    EXPECT_EQ(l.fraTwoPage.Width, 100);
-    EXPECT_EQ(l.wbSinglePage.Width, 11550);
-    EXPECT_EQ(l.wbPageTwo.Width, 5700);
-    EXPECT_EQ(l.wbPageOne.Width, 5700);
-    EXPECT_EQ(l.wbPageOne.Left, 5900);
-    EXPECT_EQ(l.fraFooter.Width, 100);
-}
-
-TEST(FormResize, OddFrameWidthGivesHalfTwips) {
-    const PageLayout l = FormResize(12001, 9000, kFooter, DesignedLayout());
-    EXPECT_EQ(l.fraTwoPage.Width, 11701);
-    EXPECT_EQ(l.wbPageTwo.Width, 5700.5f);
-    EXPECT_EQ(l.wbPageOne.Width, 5700.5f);
-    EXPECT_EQ(l.wbPageOne.Left, 5900.5f);
+    PageLayout expected = before;
+    expected.fraOnePage.Height = expected.fraTwoPage.Height = 0;
+    expected.fraFooter.Top = 50;
+    EXPECT_EQ(FormResize(12000, 1830, kFooter, before), expected);
+    // Narrower than the margins changes nothing; room for the frames but not the browsers.
+    EXPECT_EQ(FormResize(299, 9000, kFooter, before), before);
+    expected = before;
+    expected.fraOnePage.Width = expected.fraTwoPage.Width = expected.fraFooter.Width = 100;
+    EXPECT_EQ(FormResize(400, 9000, kFooter, before), expected);
+    // An odd frame width gives half twips.
+    const PageLayout odd = FormResize(12001, 9000, kFooter, DesignedLayout());
+    EXPECT_EQ(odd.wbPageTwo, (TwipRect{100, 210, 5700.5f, 6870}));
+    EXPECT_EQ(odd.wbPageOne, (TwipRect{5900.5f, 180, 5700.5f, 6870}));
 }
 
 TEST(FormResize, MinimisedKeepsEverySizeAndRestoringBringsItBack) {
@@ -118,31 +76,16 @@ TEST(FormResize, MinimisedKeepsEverySizeAndRestoringBringsItBack) {
     EXPECT_EQ(FormResize(12000, 9000, kFooter, minimised), normal);
 }
 
-TEST(FormResize, FooterHeightComesFromTheCaller) {
-    const PageLayout l = FormResize(12000, 9000, 1000, DesignedLayout());
-    EXPECT_EQ(l.fraOnePage.Height, 7100);
-    EXPECT_EQ(l.fraFooter.Top, 7150);
-    EXPECT_EQ(l.fraFooter.Height, 930);  // the footer's own height is never set here
-}
-
-TEST(TwipConversion, FifteenTwipsPerPixelAt96Dpi) {
-    EXPECT_EQ(TwipsToPixels(15, 96), 1);
-    EXPECT_EQ(TwipsToPixels(1440, 96), 96);
-    EXPECT_EQ(TwipsToPixels(11700, 96), 780);
-    EXPECT_EQ(TwipsToPixels(1440, 192), 192);
-    EXPECT_EQ(TwipsToPixels(5700.5f, 96), 380);
-    EXPECT_EQ(TwipsToPixels(-150, 96), -10);
-    EXPECT_EQ(PixelsToTwips(1, 96), 15);
-    EXPECT_EQ(PixelsToTwips(780, 96), 11700);
-    EXPECT_EQ(PixelsToTwips(192, 192), 1440);
-    EXPECT_EQ(PixelsToTwips(144, 144), 1440);
-    for (int px : {0, 1, 7, 640, 1920, 3840}) {
-        EXPECT_EQ(TwipsToPixels(PixelsToTwips(px, 144), 144), px);
+TEST(TwipConversion, FifteenTwipsPerPixelAt96DpiAndUnusableInputGivesAnUsableResult) {
+    const std::tuple<float, float, int> toPixels[] = {{15, 96, 1},      {1440, 96, 96},
+                                                      {11700, 96, 780}, {1440, 192, 192},
+                                                      {1440, 144, 144}, {-150, 96, -10}};
+    for (const auto& [twips, dpi, pixels] : toPixels) {
+        EXPECT_EQ(TwipsToPixels(twips, dpi), pixels) << twips << " at " << dpi;
+        EXPECT_EQ(PixelsToTwips(pixels, dpi), twips) << pixels << " at " << dpi;
     }
-}
-
-TEST(TwipConversion, UnusableInputGivesAnUsableResult) {
-    // No DPI known: the classic 96.
+    EXPECT_EQ(TwipsToPixels(5700.5f, 96), 380);
+    // No DPI known: the classic 96; unusable twips give an usable result.
     EXPECT_EQ(TwipsToPixels(1440, 0), 96);
     EXPECT_EQ(TwipsToPixels(1440, std::nan("")), 96);
     EXPECT_EQ(PixelsToTwips(96, -1), 1440);

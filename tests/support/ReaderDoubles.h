@@ -4,9 +4,9 @@
 #include <QString>
 #include <algorithm>
 #include <deque>
-#include <functional>
 #include <map>
 #include <optional>
+#include <ranges>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -34,17 +34,15 @@ namespace pagora::testing {
 class FakeProcessFacts : public ProcessFacts {
   public:
     QString folder;
-    QString name = QStringLiteral("pagora");
     QString commandLine;
-    bool otherWasRunning = false;
     bool lastRunning = true;
     QString trackedFolder;
 
     QString ExecutableFolder() const override { return folder; }
-    QString ExecutableName() const override { return name; }
+    QString ExecutableName() const override { return QStringLiteral("pagora"); }
     QString CommandLineText() const override { return commandLine; }
     void StartInstanceTracking(const QString& lockFolder) override { trackedFolder = lockFolder; }
-    bool OtherInstanceWasRunning() const override { return otherWasRunning; }
+    bool OtherInstanceWasRunning() const override { return false; }
     bool IsLastRunningInstance() override { return lastRunning; }
 };
 
@@ -71,17 +69,17 @@ class ScriptedPrompt : public InputPrompt {
         QString prompt;
         QString title;
         QString defaultText;
+        bool operator==(const Asked&) const = default;
     };
     std::deque<QString> answers;
     std::vector<Asked> asked;
     QString InputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override {
         asked.push_back({prompt, title, defaultText});
-        if (answers.empty()) {
-            return {};
+        const QString answer = answers.empty() ? QString() : answers.front();
+        if (!answers.empty()) {
+            answers.pop_front();
         }
-        QString answer = answers.front();
-        answers.pop_front();
         return answer;
     }
 };
@@ -126,22 +124,19 @@ class RecordingShell : public Shell {
     }
 };
 
-// The real popup-menu service, whose showing picks the entry at a path of captions (or dismisses
-// the menu when the path is empty or names no entry). Needs the application object.
+// The real popup-menu service, picking the entry at the path of captions `choose` (or none).
 class AnsweringPopupMenu : public QtPopupMenu {
   public:
     std::vector<std::string> choose;
-    std::vector<std::vector<std::string>> shown;  // the top-level captions of each menu shown
+    int shown = 0;  // menus shown
     ScreenPoint shownAt;
+    bool shownDefault = false;  // whether a menu shown had a default (bold) top-level entry
     std::int32_t TrackPopupMenuEx(MenuHandle menu, std::uint32_t, std::int32_t x, std::int32_t y,
                                   WindowHandle) override {
+        ++shown;
         shownAt = {x, y};
         const std::unique_ptr<QMenu> built = BuildQMenu(menu);
-        std::vector<std::string> top;
-        for (const QAction* action : built->actions()) {
-            top.push_back(action->text().toStdString());
-        }
-        shown.push_back(top);
+        shownDefault = shownDefault || built->defaultAction() != nullptr;
         const QMenu* level = built.get();
         for (const std::string& caption : choose) {
             const QAction* found = nullptr;
@@ -160,15 +155,14 @@ class AnsweringPopupMenu : public QtPopupMenu {
     }
 };
 
-// Records what the reader shows. Number links are painted as the page view does: by the item
-// text after "#num" in each link target of the document.
+// Records what the reader shows; a number link is painted red when the document links "#num" item.
 class RecordingScreen : public ReaderScreen {
   public:
     struct ViewState {
         QString pageKey;
         QString document;
         int writes = 0;
-        std::map<QString, QString> colours;  // number-link item -> "red" / "blue"
+        QString red;  // the number-link item painted red
     };
     std::map<View, ViewState> views;
     std::optional<PageMode> mode;
@@ -183,18 +177,13 @@ class RecordingScreen : public ReaderScreen {
         ViewState& state = views[view];
         state.pageKey = pageKey;
         state.document = document;
-        state.colours.clear();
+        state.red.clear();
         ++state.writes;
     }
     bool PaintNumberLinks(View view, const QString& item) override {
-        static const QRegularExpression link(QStringLiteral("href=\"#num([^\"]*)\""));
         ViewState& state = views[view];
-        bool matched = false;
-        for (auto it = link.globalMatch(state.document); it.hasNext();) {
-            const QString anchor = it.next().captured(1);
-            state.colours[anchor] = anchor == item ? QStringLiteral("red") : QStringLiteral("blue");
-            matched = matched || anchor == item;
-        }
+        const bool matched = state.document.contains("href=\"#num" + item + "\"");
+        state.red = matched ? item : QString();
         return matched;
     }
     void ScrollToLink(View view, const QString& target) override {
@@ -204,13 +193,15 @@ class RecordingScreen : public ReaderScreen {
     void ShowCaptions(const Captions& shown) override { captions = shown; }
     void ShowTheme(Theme shown) override { theme = shown; }
     void ShowFitPage(bool fit) override { fitPage = fit; }
+    static int TextSizeOf(const QString& document) {
+        static const QRegularExpression size(QStringLiteral("font-size: (\\d+)px"));
+        return size.match(document).captured(1).toInt();
+    }
     // A document fits its view up to the view's `room` (a text size; 60 unless set).
     bool Fits(View view, const QString& document) override {
-        static const QRegularExpression size(QStringLiteral("font-size: (\\d+)px"));
         ++fitTries;
         const auto room = rooms.find(view);
-        return size.match(document).captured(1).toInt() <=
-               (room == rooms.end() ? 60 : room->second);
+        return TextSizeOf(document) <= (room == rooms.end() ? 60 : room->second);
     }
 
     // Documents prepared ahead of a turn, by view and page key, with the number link marked.
@@ -225,9 +216,9 @@ class RecordingScreen : public ReaderScreen {
     }
     bool HasPreparedDocument(View view, const QString& document) const override {
         const auto pages = prepared.find(view);
-        return pages != prepared.end() &&
-               std::any_of(pages->second.begin(), pages->second.end(),
-                           [&](const auto& page) { return page.second.document == document; });
+        return pages != prepared.end() && std::ranges::any_of(pages->second, [&](const auto& page) {
+                   return page.second.document == document;
+               });
     }
     void KeepPreparedPages(View view, const QStringList& pageKeys) override {
         std::erase_if(prepared[view],
@@ -236,27 +227,12 @@ class RecordingScreen : public ReaderScreen {
     void DropPreparedDocuments() override { prepared.clear(); }
     // The page keys prepared for `view`, in order.
     QStringList PreparedKeys(View view) {
-        QStringList keys;
-        for (const auto& page : prepared[view]) {
-            keys << page.first;
-        }
-        return keys;
-    }
-
-    // The number links of `view` painted red.
-    std::vector<QString> Red(View view) {
-        std::vector<QString> red;
-        for (const auto& [item, colour] : views[view].colours) {
-            if (colour == QStringLiteral("red")) {
-                red.push_back(item);
-            }
-        }
-        return red;
+        const auto keys = std::views::keys(prepared[view]);
+        return {keys.begin(), keys.end()};
     }
 };
 
-// One of each double, and the services a reader takes from them with the settings `store`:
-// the fixtures that start a reader derive from it.
+// One of each double, and the services a reader takes from them with the settings `store`.
 struct ServiceDoubles {
     ReaderServices Services(SettingsStore& store) {
         return ReaderServices{store, process_, boxes_, prompt_, clipboard_, shell_, menu_};

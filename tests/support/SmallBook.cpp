@@ -1,46 +1,42 @@
 #include "tests/support/SmallBook.h"
 
+#include <QStringEncoder>
 #include <QStringList>
+#include <algorithm>
 
 #include "data/ArchiveWriter.h"
 #include "reader/SupportData.h"
 
 namespace pagora::testing {
+namespace {
 
-std::vector<uint8_t> Latin1(const QString& text) {
-    const QByteArray bytes = text.toLatin1();
-    return std::vector<uint8_t>(bytes.begin(), bytes.end());
+std::vector<uint8_t> Bytes(const QByteArray& bytes) {
+    return {bytes.begin(), bytes.end()};
 }
-
 std::vector<uint8_t> Utf16Le(const QString& text) {
-    std::vector<uint8_t> bytes;
-    for (QChar c : text) {
-        bytes.push_back(static_cast<uint8_t>(c.unicode() & 0xFF));
-        bytes.push_back(static_cast<uint8_t>(c.unicode() >> 8));
-    }
-    return bytes;
+    return Bytes(QStringEncoder(QStringConverter::Utf16LE)(text));
 }
-
-QString SmallBook::ArabicDigits(int number) {
+QString ArabicDigits(int number) {
     QString text;
     for (QChar c : QString::number(number)) {
         text += QChar(static_cast<char16_t>(0x0660 + (c.unicode() - u'0')));
     }
     return text;
 }
+constexpr int kVersesPerPage = 3;
+constexpr int kVersesPerSura = 16;
+
+}  // namespace
 
 SmallBook::SmallBook() {
-    QStringList suraFirstPage, names, counts, starts;
+    QStringList suraFirstPage, names, starts, juz, quarters;
     for (int s = 1; s <= 114; ++s) {
         names << QStringLiteral("Sura-%1").arg(s);
-        counts << QString::number(kVersesPerSura);
         suraFirstPage << QString::number(((s - 1) * kVersesPerSura) / kVersesPerPage + 1);
     }
-    QStringList juz;
     for (int j = 1; j <= 30; ++j) {
         juz << QString::number((j - 1) * 20 + 1);
     }
-    QStringList quarters;
     for (int q = 0; q < 240; ++q) {
         quarters << QString::number(q * 5 / 2 + 1);
     }
@@ -63,43 +59,30 @@ SmallBook::SmallBook() {
         }
         pages[p] = lines.join(QStringLiteral("\r\n"));
     }
-    quranPageIndex = suraFirstPage.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
-    juzPageIndex = juz.join(QStringLiteral("\r\n"));
-    hizbQuarterIndex = quarters.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
-    suraNames = names.join(QStringLiteral("\r\n"));
-    pageStart = starts.join(QStringLiteral(";"));
-    verseCount = counts.join(QStringLiteral("\r\n"));
-    frame = QStringLiteral(
-        "<table width=\"100%\"><tr><td><img src=\"##imagepath##top.gif\"></td></tr>"
-        "<tr><td>#data#</td></tr></table>");
+    const QString crlf = QStringLiteral("\r\n");
+    tables = {{"quranpageindex.txt", suraFirstPage.join(crlf) + crlf},
+              {"juzpageindex.txt", juz.join(crlf)},
+              {"hizbquarterindex.txt", quarters.join(crlf) + crlf},
+              {"suranamesenglish.txt", names.join(crlf)},
+              {"pagestartsuraverse.txt", starts.join(QStringLiteral(";"))},
+              {"verse-count.txt", QStringList(114, QString::number(kVersesPerSura)).join(crlf)},
+              {"border.html", QStringLiteral("<table width=\"100%\"><tr><td><img "
+                                             "src=\"##imagepath##top.gif\"></td></tr>"
+                                             "<tr><td>#data#</td></tr></table>")}};
 }
 
 void SmallBook::WriteSupport(const QString& folder,
                              const std::vector<std::string>& leaveOut) const {
-    std::vector<ArchiveMember> members = {
-        {"quranpageindex.txt", Latin1(quranPageIndex)},
-        {"juzpageindex.txt", Latin1(juzPageIndex)},
-        {"suranamesenglish.txt", Latin1(suraNames)},
-        {"pagestartsuraverse.txt", Latin1(pageStart)},
-        {"surat.txt", Utf16Le(Marker())},
-        {"border.html", Latin1(frame)},
-        {"verse-count.txt", Latin1(verseCount)},
-        {"hizbquarterindex.txt", Latin1(hizbQuarterIndex)},
-    };
+    std::vector<ArchiveMember> members = {{"surat.txt", Utf16Le(Marker())}};
+    for (const auto& [name, text] : tables) {
+        members.push_back({name, Bytes(text.toLatin1())});
+    }
     for (const char* image : kFrameImages) {
-        members.push_back({image, Latin1(QStringLiteral("GIF89a-not-really-") + image)});
+        members.push_back({image, Bytes(QByteArray("GIF89a-not-really-") + image)});
     }
-    std::vector<ArchiveMember> kept;
-    for (auto& member : members) {
-        bool drop = false;
-        for (const auto& name : leaveOut) {
-            drop = drop || name == member.name;
-        }
-        if (!drop) {
-            kept.push_back(std::move(member));
-        }
-    }
-    WriteArchive((folder + QStringLiteral("/support.dat")).toStdString(), kept);
+    std::erase_if(members,
+                  [&](const auto& member) { return std::ranges::count(leaveOut, member.name); });
+    WriteArchive((folder + QStringLiteral("/support.dat")).toStdString(), members);
 }
 
 void SmallBook::WritePages(const QString& folder) const {

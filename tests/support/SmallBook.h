@@ -13,27 +13,15 @@ namespace pagora::testing {
 struct SmallBook {
     SmallBook();
 
-    static constexpr int kVersesPerPage = 3;
-    static constexpr int kVersesPerSura = 16;
     static QString Marker() { return QStringLiteral("@SURA@"); }
-    static QString ArabicDigits(int number);
 
-    QString quranPageIndex;        // "quranpageindex.txt"
-    QString juzPageIndex;          // "juzpageindex.txt"
-    QString hizbQuarterIndex;      // "hizbquarterindex.txt"
-    QString suraNames;             // "suranamesenglish.txt"
-    QString pageStart;             // "pagestartsuraverse.txt"
-    QString verseCount;            // "verse-count.txt"
-    QString frame;                 // "border.html"
-    std::map<int, QString> pages;  // page number -> page text (CR LF lines)
+    std::map<std::string, QString> tables;  // the Latin-1 members of support.dat by name
+    std::map<int, QString> pages;           // page number -> page text (CR LF lines)
 
     // Writes support.dat into `folder`; members named in `leaveOut` are not written.
     void WriteSupport(const QString& folder, const std::vector<std::string>& leaveOut = {}) const;
     // Writes order0.dat..order9.dat into `folder`.
     void WritePages(const QString& folder) const;
 };
-
-std::vector<uint8_t> Latin1(const QString& text);
-std::vector<uint8_t> Utf16Le(const QString& text);
 
 }  // namespace pagora::testing
