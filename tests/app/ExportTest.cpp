@@ -5,12 +5,15 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <csignal>
 #include <memory>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "platform/SettingsStore.h"
 #include "tests/support/ArchiveDamage.h"
+#include "tests/support/TestFiles.h"
 
 namespace pagora::testing {
 namespace {
@@ -21,28 +24,23 @@ struct Outcome {
     QString errors;
 };
 
-Outcome RunProgram(
-    const QString& program, const QStringList& arguments,
-    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    EXPECT_TRUE(process.waitForFinished(60000)) << program.toStdString();
-    Outcome outcome;
-    outcome.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    outcome.errors = QString::fromLocal8Bit(process.readAllStandardError());
-    if (process.exitStatus() == QProcess::NormalExit) {
-        outcome.status = process.exitCode();
-    }
-    return outcome;
-}
-
 QProcessEnvironment Headless() {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
         environment.remove(QString::fromLatin1(name));
     }
     return environment;
+}
+
+Outcome RunProgram(const QString& program, const QStringList& arguments,
+                   const QProcessEnvironment& environment = Headless()) {
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    EXPECT_TRUE(process.waitForFinished(60000)) << program.toStdString();
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromLocal8Bit(process.readAllStandardOutput()),
+            QString::fromLocal8Bit(process.readAllStandardError())};
 }
 
 // pagora-export reads the archives beside itself: the real ones of the data build.
@@ -58,7 +56,7 @@ class ExportTest : public ::testing::Test {
     static QString Folder() { return QFileInfo(QStringLiteral(PAGORA_EXPORT)).absolutePath(); }
     // Without any display: the program needs none.
     static Outcome Run(const QStringList& arguments) {
-        return RunProgram(QStringLiteral(PAGORA_EXPORT), arguments, Headless());
+        return RunProgram(QStringLiteral(PAGORA_EXPORT), arguments);
     }
     QImage Png(const QStringList& arguments) {
         const QString file = out_.path() + "/page.png";
@@ -72,53 +70,37 @@ class ExportTest : public ::testing::Test {
     QTemporaryDir out_;
 };
 
-// The dark green of the page frame's band.
-bool FrameGreen(const QColor& c) {
-    return c.green() > c.red() + 30 && c.green() > c.blue() && c.lightness() < 110;
-}
-
-// The band somewhere in the last `rows` rows of `image`: the page is whole at its foot.
-bool FrameBandInBottomRows(const QImage& image, int rows) {
-    for (int y = std::max(0, image.height() - rows); y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (FrameGreen(image.pixelColor(x, y))) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
-// The band reaches within a few pixels of both sides of the picture: no scroll bar takes room,
-// and in a spread both pages are there.
-void ExpectBandFromSideToSide(const QImage& image) {
-    const int y = image.height() / 2;
-    int first = -1;
-    int last = -1;
+// The frame's dark green band shows at the foot (the page is whole) and reaches both sides.
+void ExpectFrameWholeAndAcross(const QImage& image) {
+    const auto green = [&](int x, int y) {
+        const QColor c = image.pixelColor(x, y);
+        return c.green() > c.red() + 30 && c.green() > c.blue() && c.lightness() < 110;
+    };
+    bool atFoot = false;
+    int first = -1, last = -1;
     for (int x = 0; x < image.width(); ++x) {
-        if (FrameGreen(image.pixelColor(x, y))) {
+        for (int y = std::max(0, image.height() - 40); y < image.height(); ++y) {
+            atFoot = atFoot || green(x, y);
+        }
+        if (green(x, image.height() / 2)) {
             first = first < 0 ? x : first;
             last = x;
         }
     }
-    EXPECT_GE(first, 0);
-    EXPECT_LE(first, 26);
-    EXPECT_GE(last, image.width() - 27);
+    EXPECT_TRUE(atFoot);
+    EXPECT_TRUE(first >= 0 && first <= 26 && last >= image.width() - 27) << first << " " << last;
 }
 
 TEST_F(ExportTest, SpreadAsHtmlWritesTwoSelfContainedDocuments) {
-    const QString file = out_.path() + "/spread.html";
-    const Outcome outcome = Run({"--page", "4", "--double", "--size", "40", "--html", file});
+    const Outcome outcome =
+        Run({"--page", "4", "--double", "--size", "40", "--html", out_.path() + "/spread.html"});
     ASSERT_EQ(outcome.status, 0) << outcome.errors.toStdString();
-    QFile right(file);
-    QFile left(out_.path() + "/spread-left.html");
-    ASSERT_TRUE(right.open(QIODevice::ReadOnly));
-    ASSERT_TRUE(left.open(QIODevice::ReadOnly));
-    const QByteArray rightBytes = right.readAll();
+    const std::string rightBytes = ReadText((out_.path() + "/spread.html").toStdString());
     // A UTF-8 byte-order mark, then the document.
-    EXPECT_TRUE(rightBytes.startsWith("\xEF\xBB\xBF<HTML Dir=\"RTL\">"));
-    const QString rightText = QString::fromUtf8(rightBytes);
-    const QString leftText = QString::fromUtf8(left.readAll());
+    EXPECT_TRUE(rightBytes.starts_with("\xEF\xBB\xBF<HTML Dir=\"RTL\">"));
+    const QString rightText = QString::fromStdString(rightBytes);
+    const QString leftText =
+        QString::fromStdString(ReadText((out_.path() + "/spread-left.html").toStdString()));
     EXPECT_TRUE(rightText.contains("font-size: 40px;"));
     EXPECT_NE(rightText, leftText);
     // The frame images are inside the documents, not in a working folder that is gone.
@@ -141,26 +123,20 @@ TEST_F(ExportTest, PngIsTheWholePageAreaAtTheGivenWidthAndScale) {
     const QImage page = Png({"--page", "187", "--width", "640", "--height", "300"});
     ASSERT_EQ(page.width(), 640);
     EXPECT_GT(page.height(), 900);
-    EXPECT_TRUE(FrameBandInBottomRows(page, 40));
-    ExpectBandFromSideToSide(page);
+    ExpectFrameWholeAndAcross(page);
     const QImage larger =
         Png({"--page", "187", "--width", "640", "--height", "300", "--size", "60"});
     EXPECT_GT(larger.height(), page.height() * 3 / 2);
-    EXPECT_TRUE(FrameBandInBottomRows(larger, 40));
-
+    ExpectFrameWholeAndAcross(larger);
     // The same area drawn at twice the pixel density.
-    const QImage sharp =
-        Png({"--page", "187", "--width", "640", "--height", "300", "--scale", "2"});
-    EXPECT_EQ(sharp.size(), page.size() * 2);
-
+    EXPECT_EQ(Png({"--page", "187", "--width", "640", "--height", "300", "--scale", "2"}).size(),
+              page.size() * 2);
     const QImage spread = Png({"--page", "2", "--double", "--width", "900", "--height", "300"});
     EXPECT_EQ(spread.width(), 900);
-    EXPECT_TRUE(FrameBandInBottomRows(spread, 40));
-    ExpectBandFromSideToSide(spread);
+    ExpectFrameWholeAndAcross(spread);
 }
 
-// Programs started together share the working folder, where each extracts, reads and deletes
-// the same members under the same names.
+// Programs started together extract, read and delete the same members in one working folder.
 TEST_F(ExportTest, ExportsStartedTogetherAllSucceed) {
     QTemporaryDir runtime;
     ASSERT_TRUE(runtime.isValid());
@@ -186,7 +162,7 @@ TEST_F(ExportTest, ExportsStartedTogetherAllSucceed) {
     }
 }
 
-TEST_F(ExportTest, FailuresExitWithOneAndTheReasonAndWriteNothing) {
+TEST_F(ExportTest, APageBeyondTheSizeLimitExitsWithOneAndTheReasonAndWritesNothing) {
     const QString tall = out_.path() + "/tall.png";
     const Outcome huge = Run({"--page", "2", "--width", "200", "--size", "200", "--png", tall});
     EXPECT_EQ(huge.status, 1);
@@ -194,7 +170,7 @@ TEST_F(ExportTest, FailuresExitWithOneAndTheReasonAndWriteNothing) {
     EXPECT_FALSE(QFileInfo::exists(tall));
 }
 
-TEST_F(ExportTest, DamagedArchivesAreRefusedByExportAndExtractNamingArchiveAndMember) {
+TEST_F(ExportTest, DamagedArchivesAreRefusedNamingArchiveAndMemberAndNothingIsWritten) {
     struct Case {
         const char* archive;
         const char* member;
@@ -217,18 +193,12 @@ TEST_F(ExportTest, DamagedArchivesAreRefusedByExportAndExtractNamingArchiveAndMe
         const QString archive = folder.path() + "/" + c.archive;
         DamageArchive(archive.toStdString(), c.damage, c.member);
         const QString file = folder.path() + "/page";
-        const Outcome exported =
-            RunProgram(folder.path() + "/pagora-export",
-                       {"--page", "1", html ? "--html" : "--png", file}, Headless());
-        const Outcome extracted = RunProgram(QStringLiteral(PAGORA_PACK),
-                                             {"extract", archive, c.member, "--to", folder.path()});
-        for (const Outcome& outcome : {exported, extracted}) {
-            EXPECT_EQ(outcome.status, 1) << c.archive << " " << c.member;
-            EXPECT_TRUE(outcome.errors.contains(c.archive) && outcome.errors.contains(c.named))
-                << outcome.errors.toStdString();
-        }
+        const Outcome outcome = RunProgram(folder.path() + "/pagora-export",
+                                           {"--page", "1", html ? "--html" : "--png", file});
+        EXPECT_EQ(outcome.status, 1) << c.archive << " " << c.member;
+        EXPECT_TRUE(outcome.errors.contains(c.archive) && outcome.errors.contains(c.named))
+            << outcome.errors.toStdString();
         EXPECT_FALSE(QFileInfo::exists(file));
-        EXPECT_FALSE(QFileInfo::exists(folder.path() + "/" + c.member));
     }
 }
 
@@ -254,8 +224,7 @@ TEST_F(ExportTest, BadArgumentsAreRefusedWithWhatIsAccepted) {
     }
 }
 
-// --help and --version answer at once: no display needed, no settings written; any other
-// command line of the reader is still the name of a set of settings.
+// Any other command line of the reader names a set of settings, which needs a display.
 TEST(Programs, AnswerHelpAndVersionWithoutDisplayOrSettings) {
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
@@ -275,8 +244,84 @@ TEST(Programs, AnswerHelpAndVersionWithoutDisplayOrSettings) {
     }
     const Outcome named = RunProgram(QStringLiteral(PAGORA_READER), {"--help", "me"}, environment);
     EXPECT_EQ(named.status, 2);
-    EXPECT_TRUE(named.errors.contains("no display")) << named.errors.toStdString();
+    EXPECT_TRUE(named.errors.contains("no display") && named.errors.contains("xvfb-run -a"))
+        << named.errors.toStdString();
     EXPECT_TRUE(QDir(home.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+}
+
+// Reader processes with settings and a working folder under a home folder of their own.
+QProcessEnvironment ReaderEnvironment(const QTemporaryDir& home) {
+    const QString runtime = home.path() + "/runtime";
+    EXPECT_TRUE(QDir().mkpath(runtime));
+    QFile::setPermissions(runtime,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
+    environment.insert("XDG_RUNTIME_DIR", runtime);
+    return environment;
+}
+
+QString StoredPage(const QTemporaryDir& home, const QString& program) {
+    return IniSettingsStore(home.path() + "/config/pagora")
+        .GetSetting(program, "UserSelection", "Pageno", "none");
+}
+
+// A reader_instance, which says "ready" once its page is shown and closes on "close".
+std::unique_ptr<QProcess> StartReader(const QProcessEnvironment& environment) {
+    auto reader = std::make_unique<QProcess>();
+    reader->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    reader->setProcessEnvironment(environment);
+    reader->start(QStringLiteral(PAGORA_READER_INSTANCE), {});
+    EXPECT_TRUE(reader->waitForStarted(10000));
+    while (!reader->canReadLine() && reader->waitForReadyRead(20000)) {
+    }
+    EXPECT_EQ(reader->readLine().trimmed(), "ready");
+    return reader;
+}
+
+void CloseReader(QProcess& reader) {
+    reader.write("close\n");
+    reader.closeWriteChannel();
+    EXPECT_TRUE(reader.waitForFinished(20000));
+    EXPECT_EQ(reader.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(reader.exitCode(), 0);
+}
+
+// Readers track each other through the lock in their working folder.
+TEST(ReaderProgram, TheLastReaderToCloseClearsTheFrameImages) {
+    QTemporaryDir home;
+    const QProcessEnvironment environment = ReaderEnvironment(home);
+    const auto images = [&] {
+        return QDir(home.path() + "/runtime/PG").entryList({"*.gif", "*.jpg"}).size();
+    };
+    for (const bool firstClosesFirst : {true, false}) {
+        auto first = StartReader(environment);
+        auto second = StartReader(environment);
+        EXPECT_EQ(images(), 8);
+        CloseReader(firstClosesFirst ? *first : *second);
+        EXPECT_EQ(images(), 8);
+        CloseReader(firstClosesFirst ? *second : *first);
+        EXPECT_EQ(images(), 0);
+    }
+    // Each closed window saved its settings.
+    EXPECT_EQ(StoredPage(home, "reader_instance"), "440");
+}
+
+// A termination signal or Ctrl+C closes the reader as a close request does.
+TEST(ReaderProgram, TerminationSignalsSaveTheSettingsAndClearTheWorkingFolder) {
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        QTemporaryDir home;
+        const auto reader = StartReader(ReaderEnvironment(home));
+        const QString image = home.path() + "/runtime/PG/top.gif";
+        ASSERT_TRUE(QFile::exists(image));
+        ::kill(static_cast<pid_t>(reader->processId()), signal);
+        ASSERT_TRUE(reader->waitForFinished(20000));
+        EXPECT_EQ(reader->exitStatus(), QProcess::NormalExit) << signal;
+        EXPECT_EQ(reader->exitCode(), 0);
+        EXPECT_EQ(StoredPage(home, "reader_instance"), "440") << signal;
+        EXPECT_FALSE(QFile::exists(image));
+    }
 }
 
 }  // namespace

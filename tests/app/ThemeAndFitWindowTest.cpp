@@ -1,23 +1,11 @@
-// Themes and fit mode in the real window over the built archives: the colours a page view shows
-// in each theme (pixel samples of verse text, verse numbers, the page and its frame), the
-// window's palette, and fitted pages that show whole with no room for a larger size.
-#include <gtest/gtest.h>
-
-#include <QAction>
-#include <QApplication>
+// Themes and fit mode in the real window over the built archives.
 #include <QHash>
 #include <QImage>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
-#include <QTest>
 
-#include "app/frmMain.h"
-#include "platform/BrowserControl.h"
-#include "platform/SettingsStore.h"
 #include "reader/PageDocument.h"
 #include "reader/Theme.h"
-#include "tests/support/ReaderDoubles.h"
+#include "tests/app/MainWindowTest.h"
 #include "window/frmAbout.h"
 
 namespace pagora::testing {
@@ -25,38 +13,7 @@ namespace {
 
 constexpr Rgb kBlack = 0xFF000000, kBlue = 0xFF0000FF, kRed = 0xFFFF0000, kParchment = 0xFFFBF3DC;
 
-class RealBookWindowTest : public ::testing::Test, protected ServiceDoubles {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(tmpDir_.isValid() && configDir_.isValid());
-        process_.folder = QStringLiteral(PAGORA_ARCHIVE_DIR);
-        store_ = std::make_unique<IniSettingsStore>(configDir_.path());
-    }
-    frmMain& Open(const QString& mode, int page) {
-        Store("PageMode", mode);
-        Store("Pageno", QString::number(page));
-        window_ = std::make_unique<frmMain>(Services(*store_));
-        window_->SetTempEnvironment(TempEnvironment{tmpDir_.path().toStdString(), std::nullopt});
-        EXPECT_TRUE(window_->Start());
-        window_->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window_.get()));
-        return *window_;
-    }
-    void Store(const QString& key, const QString& value) {
-        store_->SaveSetting("pagora", "UserSelection", key, value);
-    }
-    QString Stored(const QString& key) {
-        return store_->GetSetting("pagora", "UserSelection", key, "<absent>");
-    }
-    void Trigger(const QString& command) {
-        window_->findChild<QAction*>(command)->trigger();
-        QApplication::processEvents();
-    }
-
-    QTemporaryDir tmpDir_, configDir_;
-    std::unique_ptr<IniSettingsStore> store_;
-    std::unique_ptr<frmMain> window_;
-};
+using RealBookWindowTest = MainWindowTest;
 
 // How many pixels of the image have each colour.
 QHash<QRgb, int> Inks(const QImage& shown) {
@@ -69,24 +26,17 @@ QHash<QRgb, int> Inks(const QImage& shown) {
     return count;
 }
 
-bool Near(QRgb a, QRgb b, int tolerance) {
-    return std::abs(qRed(a) - qRed(b)) <= tolerance &&
-           std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
-           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
-}
-
 TEST_F(RealBookWindowTest, EachThemeColoursThePageItsFrameAndTheWindow) {
-    store_->SaveSetting("pagora", "Bookmark", "BookmarkPage", "003");
-    store_->SaveSetting("pagora", "Bookmark", "BookmarkAya", "1");
+    Store("Bookmark", "BookmarkPage", "003");
+    Store("Bookmark", "BookmarkAya", "1");
     frmMain& w = Open("1", 3);
+    EXPECT_TRUE(Child<QAction>("mnuThemelight").isChecked());
     BrowserControl& view = w.PageView(View::SinglePage);
     const QPalette desktop = QApplication::palette();
     const QImage light = view.viewport()->grab().toImage();
     for (Theme theme : {Theme::Night, Theme::Sepia, Theme::Light}) {
         const std::string name = ThemeName(theme).toStdString();
-        Trigger(QStringLiteral("mnuTheme") + ThemeName(theme));
-        EXPECT_TRUE(
-            w.findChild<QAction*>(QStringLiteral("mnuTheme") + ThemeName(theme))->isChecked());
+        Trigger("mnuTheme" + ThemeName(theme));
         const QImage shown = view.viewport()->grab().toImage();
         // Verse text, verse numbers and the bookmarked number (the solid middles of their
         // strokes), and no trace of the light colours in the other themes.
@@ -101,15 +51,17 @@ TEST_F(RealBookWindowTest, EachThemeColoursThePageItsFrameAndTheWindow) {
         // JPEG strip, so near).
         const int middle = shown.height() / 2;
         EXPECT_EQ(shown.pixel(50, middle) | 0xFF000000, PageColour(theme, kParchment)) << name;
-        EXPECT_TRUE(Near(shown.pixel(41, middle), PageColour(theme, kParchment), 10)) << name;
+        const QRgb margin = shown.pixel(41, middle), parchment = PageColour(theme, kParchment);
+        for (int shift : {16, 8, 0}) {
+            EXPECT_NEAR(margin >> shift & 0xFF, parchment >> shift & 0xFF, 10) << name;
+        }
         // The window and a dialog opened now.
         const auto colours = WindowColoursOf(theme);
         frmAbout about{QIcon()};
         if (colours) {
             EXPECT_EQ(QApplication::palette().color(QPalette::Window).rgb(), colours->window);
             EXPECT_EQ(about.palette().color(QPalette::WindowText).rgb(), colours->windowText);
-            EXPECT_EQ(w.findChild<QPushButton*>("cmdNext")->palette().color(QPalette::Button).rgb(),
-                      colours->button);
+            EXPECT_EQ(Child("cmdNext").palette().color(QPalette::Button).rgb(), colours->button);
         } else {
             EXPECT_EQ(QApplication::palette(), desktop);
             EXPECT_EQ(about.palette(), desktop);
@@ -117,17 +69,13 @@ TEST_F(RealBookWindowTest, EachThemeColoursThePageItsFrameAndTheWindow) {
     }
     // Back in Light the page is drawn as it was before any theme.
     EXPECT_EQ(view.viewport()->grab().toImage(), light);
-    Trigger("mnuThemenight");
-    w.close();
-    EXPECT_EQ(Stored("Theme"), "night");
-    Trigger("mnuThemelight");
 }
 
 // Whether the views of `mode` show their pages whole, with no vertical scroll bar.
-bool ShowWhole(frmMain& w, PageMode mode) {
+bool ShowWhole(frmMain& w, bool single) {
     QApplication::processEvents();
-    for (View v : mode == PageMode::Single ? std::vector<View>{View::SinglePage}
-                                           : std::vector<View>{View::PageOne, View::PageTwo}) {
+    for (View v : single ? std::vector<View>{View::SinglePage}
+                         : std::vector<View>{View::PageOne, View::PageTwo}) {
         const QScrollBar* bar = w.PageView(v).verticalScrollBar();
         if (bar->maximum() > 0 || bar->isVisibleTo(&w.PageView(v))) {
             return false;
@@ -137,26 +85,24 @@ bool ShowWhole(frmMain& w, PageMode mode) {
 }
 
 TEST_F(RealBookWindowTest, FittedPagesShowWholeAndOneSizeMoreWouldNot) {
-    Store("FitPage", "1");
-    Store("FontSize", "44");
-    for (const QString mode : {"1", "2"}) {
-        frmMain& w = Open(mode, 1);
-        const PageMode pageMode = mode == "1" ? PageMode::Single : PageMode::Double;
-        EXPECT_EQ(w.findChild<QPushButton*>("cmdTextSize")->text(), "Fit");
-        EXPECT_TRUE(w.findChild<QAction*>("mnuFitPage")->isChecked());
+    Store("UserSelection", "FitPage", "1");
+    Store("UserSelection", "FontSize", "44");
+    for (const bool single : {true, false}) {
+        frmMain& w = Open(single ? "1" : "2", 1);
+        EXPECT_EQ(TextSize(), "Fit");
+        EXPECT_TRUE(Child<QAction>("mnuFitPage").isChecked());
         for (const QSize size : {QSize(900, 700), QSize(1500, 1000), QSize(700, 1200)}) {
             w.resize(size);
             for (const int page : {1, 2, 50}) {
                 prompt_.answers = {QString::number(page)};
                 w.cmdPageNo_Click();
-                const std::string where = mode.toStdString() + " " + std::to_string(page) + " " +
-                                          std::to_string(size.width()) + "x" +
-                                          std::to_string(size.height());
                 const int fitted = w.Core().ShownTextSize();
-                EXPECT_TRUE(ShowWhole(w, pageMode)) << where << " at " << fitted;
+                const std::string where = (single ? "single " : "double ") + std::to_string(page) +
+                                          " width " + std::to_string(size.width()) + " at ";
+                EXPECT_TRUE(ShowWhole(w, single)) << where << fitted;
                 ASSERT_LT(fitted, 200) << where;
                 for (View v : kAllViews) {
-                    if (!w.Core().Tag(v).isEmpty() && (v == View::SinglePage) == (mode == "1")) {
+                    if (!w.Core().Tag(v).isEmpty() && (v == View::SinglePage) == single) {
                         BrowserControl& view = w.PageView(v);
                         view.DocumentClear();
                         view.DocumentWrite(BuildPageDocument(
@@ -165,17 +111,15 @@ TEST_F(RealBookWindowTest, FittedPagesShowWholeAndOneSizeMoreWouldNot) {
                         view.DocumentClose();
                     }
                 }
-                EXPECT_FALSE(ShowWhole(w, pageMode)) << where << " at " << fitted + 1;
+                EXPECT_FALSE(ShowWhole(w, single)) << where << fitted + 1;
             }
         }
         // "+" leaves fit mode; the hand-chosen size is kept for it.
         w.cmdIncrease_Click();
-        EXPECT_FALSE(w.findChild<QAction*>("mnuFitPage")->isChecked());
-        EXPECT_NE(w.findChild<QPushButton*>("cmdTextSize")->text(), "Fit");
+        EXPECT_FALSE(Child<QAction>("mnuFitPage").isChecked());
+        EXPECT_NE(TextSize(), "Fit");
         QTest::keyClick(&w, Qt::Key_0, Qt::ControlModifier);
-        EXPECT_EQ(w.findChild<QPushButton*>("cmdTextSize")->text(), "Fit");
-        w.close();
-        EXPECT_EQ(Stored("FitPage"), "1");
+        EXPECT_EQ(TextSize(), "Fit");
     }
 }
 

@@ -1,15 +1,8 @@
-// The reader as end-to-end checks run it: every page view that shows a new document or new link
-// colours prints its links to stdout once painted, and again when the window has moved (the
-// window manager may place it after the first paint), one line per link that lies in view,
-//   pagora-link <view> <page key> <target> <screen x> <screen y> <colour or "none">
-// where the point is on a character of the link's own text, and a closing line
-//   pagora-links-end <view> <page key>
-// The checks click these points and read the colours. The window's geometry as Qt knows it is
-// printed on each move, resize and close, to tell where a placement went astray:
-//   pagora-geometry <event> <client x y w h> frame <left top right bottom margins>
+// The reader for the end-to-end check: each page view, once painted and again when the window
+// has moved, prints "pagora-link <view> <page key> <target> <screen x> <screen y> <colour|none>"
+// for each link in view (the point on the link's own text), then "pagora-links-end <view> <key>".
 #include <QEvent>
 #include <QTimer>
-#include <QWindow>
 #include <cstdio>
 #include <map>
 #include <vector>
@@ -21,31 +14,24 @@ namespace {
 
 class LinkDump : public QObject {
   public:
-    explicit LinkDump(QObject* parent) : QObject(parent) {}
-
-    void Watch(pagora::BrowserControl& view) {
-        view.viewport()->installEventFilter(this);
-        views_.push_back(&view);
+    explicit LinkDump(pagora::frmMain& window) : QObject(&window) {
+        window.installEventFilter(this);
+        for (pagora::View view : pagora::kAllViews) {
+            window.PageView(view).viewport()->installEventFilter(this);
+            views_.push_back(&window.PageView(view));
+        }
     }
-
-    void WatchMoves(QWidget& window) { window.installEventFilter(this); }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            if (auto* view = qobject_cast<pagora::BrowserControl*>(watched->parent())) {
-                // After the paint, so the layout is settled.
-                QTimer::singleShot(0, this, [this, view] { Dump(*view); });
-            }
-        }
-        if (watched->isWidgetType() && static_cast<QWidget*>(watched)->isWindow()) {
-            PrintGeometry(*static_cast<QWidget*>(watched), event->type());
-        }
-        if (event->type() == QEvent::Move && watched->isWidgetType() &&
-            static_cast<QWidget*>(watched)->isWindow()) {
+        auto* view = qobject_cast<pagora::BrowserControl*>(watched->parent());
+        if (event->type() == QEvent::Paint && view != nullptr) {
+            // After the paint, so the layout is settled.
+            QTimer::singleShot(0, this, [this, view] { Dump(*view); });
+        } else if (event->type() == QEvent::Move && view == nullptr) {
             QTimer::singleShot(0, this, [this] {
-                for (pagora::BrowserControl* view : views_) {
-                    Dump(*view);
+                for (pagora::BrowserControl* each : views_) {
+                    Dump(*each);
                 }
             });
         }
@@ -53,23 +39,6 @@ class LinkDump : public QObject {
     }
 
   private:
-    static void PrintGeometry(const QWidget& window, QEvent::Type type) {
-        const char* name = type == QEvent::Move     ? "move"
-                           : type == QEvent::Resize ? "resize"
-                           : type == QEvent::Close  ? "close"
-                                                    : nullptr;
-        if (name == nullptr) {
-            return;
-        }
-        const QRect client = window.geometry();
-        const QMargins frame =
-            window.windowHandle() != nullptr ? window.windowHandle()->frameMargins() : QMargins();
-        std::printf("pagora-geometry %s %d %d %d %d frame %d %d %d %d\n", name, client.x(),
-                    client.y(), client.width(), client.height(), frame.left(), frame.top(),
-                    frame.right(), frame.bottom());
-        std::fflush(stdout);
-    }
-
     void Dump(pagora::BrowserControl& view) {
         if (!view.isVisible()) {
             return;
@@ -79,10 +48,8 @@ class LinkDump : public QObject {
         const auto anchors = view.Anchors();
         for (size_t i = 0; i < anchors.size(); ++i) {
             const std::vector<int> own = view.OwnCharacters(anchors[i]);
-            if (own.empty()) {
-                continue;
-            }
-            const QPoint at = view.PositionOfCharacter(own[own.size() / 2]);
+            const QPoint at =
+                own.empty() ? QPoint(-1, -1) : view.PositionOfCharacter(own[own.size() / 2]);
             if (!view.viewport()->rect().contains(at)) {
                 continue;
             }
@@ -111,11 +78,5 @@ class LinkDump : public QObject {
 }  // namespace
 
 int main(int argc, char** argv) {
-    return pagora::RunReader(argc, argv, [](pagora::frmMain& window) {
-        auto* dump = new LinkDump(&window);
-        for (pagora::View view : pagora::kAllViews) {
-            dump->Watch(window.PageView(view));
-        }
-        dump->WatchMoves(window);
-    });
+    return pagora::RunReader(argc, argv, [](pagora::frmMain& window) { new LinkDump(window); });
 }

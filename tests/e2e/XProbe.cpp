@@ -6,17 +6,12 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace {
-
-int Usage() {
-    std::fputs("usage: e2e-xprobe colours X Y R | e2e-xprobe close WINDOW\n", stderr);
-    return 2;
-}
 
 bool Number(const char* text, long& out) {
     char* end = nullptr;
@@ -24,34 +19,35 @@ bool Number(const char* text, long& out) {
     return end != text && *end == '\0';
 }
 
+int Fail(const char* why) {
+    std::fprintf(stderr, "e2e-xprobe: %s\n", why);
+    return 1;
+}
+
 int Colours(Display* display, long x, long y, long r) {
     const int screen = DefaultScreen(display);
-    const long width = DisplayWidth(display, screen);
-    const long height = DisplayHeight(display, screen);
-    const long left = x - r < 0 ? 0 : x - r;
-    const long top = y - r < 0 ? 0 : y - r;
-    const long right = x + r >= width ? width - 1 : x + r;
-    const long bottom = y + r >= height ? height - 1 : y + r;
+    const long left = std::max(0L, x - r), top = std::max(0L, y - r);
+    const long right = std::min<long>(DisplayWidth(display, screen) - 1, x + r);
+    const long bottom = std::min<long>(DisplayHeight(display, screen) - 1, y + r);
     if (r < 0 || left > right || top > bottom) {
-        std::fputs("e2e-xprobe: the area lies off the screen\n", stderr);
-        return 1;
+        return Fail("the area lies off the screen");
     }
     XImage* image = XGetImage(display, RootWindow(display, screen), static_cast<int>(left),
                               static_cast<int>(top), static_cast<unsigned>(right - left + 1),
                               static_cast<unsigned>(bottom - top + 1), AllPlanes, ZPixmap);
     if (image == nullptr) {
-        std::fputs("e2e-xprobe: the screen cannot be read\n", stderr);
-        return 1;
+        return Fail("the screen cannot be read");
     }
-    long red = 0;
-    long blue = 0;
+    const auto channel = [](unsigned long pixel, unsigned long mask) {
+        return (pixel & mask) >> __builtin_ctzl(mask);
+    };
+    long red = 0, blue = 0;
     for (int row = 0; row < image->height; ++row) {
         for (int col = 0; col < image->width; ++col) {
             const unsigned long pixel = XGetPixel(image, col, row);
-            const unsigned long rr = (pixel & image->red_mask) >> __builtin_ctzl(image->red_mask);
-            const unsigned long gg =
-                (pixel & image->green_mask) >> __builtin_ctzl(image->green_mask);
-            const unsigned long bb = (pixel & image->blue_mask) >> __builtin_ctzl(image->blue_mask);
+            const unsigned long rr = channel(pixel, image->red_mask);
+            const unsigned long gg = channel(pixel, image->green_mask);
+            const unsigned long bb = channel(pixel, image->blue_mask);
             red += rr > 150 && gg < 100 && bb < 100;
             blue += bb > 150 && rr < 100 && gg < 100;
         }
@@ -62,8 +58,7 @@ int Colours(Display* display, long x, long y, long r) {
 }
 
 int Close(Display* display, Window window) {
-    XEvent event;
-    std::memset(&event, 0, sizeof event);
+    XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
     event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
@@ -71,8 +66,7 @@ int Close(Display* display, Window window) {
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
     event.xclient.data.l[1] = CurrentTime;
     if (XSendEvent(display, window, False, NoEventMask, &event) == 0) {
-        std::fputs("e2e-xprobe: the close request could not be sent\n", stderr);
-        return 1;
+        return Fail("the close request could not be sent");
     }
     XSync(display, False);
     return 0;
@@ -81,21 +75,18 @@ int Close(Display* display, Window window) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        return Usage();
-    }
-    const std::string command = argv[1];
+    const std::string command = argc > 1 ? argv[1] : "";
     long a = 0, b = 0, c = 0;
     const bool colours = command == "colours" && argc == 5 && Number(argv[2], a) &&
                          Number(argv[3], b) && Number(argv[4], c);
     const bool close = command == "close" && argc == 3 && Number(argv[2], a) && a > 0;
     if (!colours && !close) {
-        return Usage();
+        std::fputs("usage: e2e-xprobe colours X Y R | e2e-xprobe close WINDOW\n", stderr);
+        return 2;
     }
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
-        std::fputs("e2e-xprobe: no X display (DISPLAY is not set or not reachable)\n", stderr);
-        return 1;
+        return Fail("no X display (DISPLAY is not set or not reachable)");
     }
     const int result = colours ? Colours(display, a, b, c) : Close(display, static_cast<Window>(a));
     XCloseDisplay(display);

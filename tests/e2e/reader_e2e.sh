@@ -1,33 +1,27 @@
 #!/usr/bin/env bash
-# End to end as users run the reader: a virtual X server with a window manager (openbox),
-# driven by xdotool from outside.
-#   1. Ten closes and reopens leave the stored placement and the window's frame on the screen
-#      exactly where they were.
-#   2. With the Arabic keyboard layout, the keys where Z and X are turn the pages; Left and
-#      Page Down turn to the next page when there is nothing to scroll.
-#   3. A click on the text of the Throne Verse (page 42, third verse link) puts exactly "2:255"
-#      on the clipboard, read by xclip from another process; a click on a verse number paints
-#      it red on the screen and stores the bookmark, which is red again after a restart.
-#   4. SIGTERM closes the reader as a close request does: the page reached is kept.
-# Link positions come from the reader itself (pagora-e2e prints them), colours from the screen.
-#
-# usage: reader_e2e.sh PAGORA_E2E E2E_XPROBE
-# Exits 77 (skipped) when one of the X tools or the probe is missing, or Xvfb cannot start.
+# The reader under openbox in a virtual X server, driven by xdotool from outside: placement kept
+# over ten reopens, the Z and X keys under the Arabic layout and the page keys, a verse click
+# reaching xclip's clipboard, a bookmark painted red and restored after a restart, SIGTERM keeping
+# the page reached. Link positions come from the reader (pagora-e2e prints them), colours from the
+# screen. usage: reader_e2e.sh PAGORA_E2E E2E_XPROBE; exits 77 (skipped) without the X tools.
 set -uo pipefail
 
 PAGORA=${1:-}
 XPROBE=${2:-}
-SKIP=77
-
-skip() {
-    echo "SKIPPED: $*"
-    exit "$SKIP"
-}
+skip() { echo "SKIPPED: $*"; exit 77; }
 fail() {
     echo "FAILED: $*" >&2
     [ -f "$log" ] && grep -v '^pagora-link ' "$log" | tail -20 >&2
     [ -f "$work/openbox.log" ] && tail -5 "$work/openbox.log" >&2
     exit 1
+}
+# Runs the rest of the line up to $1 times, 0.1 s apart, until it succeeds.
+retry() {
+    for _ in $(seq "$1"); do
+        "${@:2}" && return 0
+        sleep 0.1
+    done
+    return 1
 }
 
 for tool in Xvfb openbox xdotool xclip xwininfo xprop setxkbmap xmodmap; do
@@ -38,17 +32,14 @@ done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/pagora-e2e.XXXXXX") || exit 1
 log="$work/reader.log"
-xvfb_pid=""
-wm_pid=""
-reader_pid=""
-cleanup() {
-    [ -n "$reader_pid" ] && kill "$reader_pid" 2>/dev/null
-    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+xvfb_pid="" wm_pid="" reader_pid=""
+stop_session() {
+    # shellcheck disable=SC2086
+    kill $reader_pid $wm_pid $xvfb_pid 2>/dev/null
     wait 2>/dev/null
-    [ -n "${PAGORA_E2E_KEEP:-}" ] || rm -rf "$work"
+    xvfb_pid="" wm_pid="" reader_pid=""
 }
-trap cleanup EXIT
+trap 'stop_session; [ -n "${PAGORA_E2E_KEEP:-}" ] || rm -rf "$work"' EXIT
 
 mkdir -p "$work/home" "$work/config/pagora" "$work/tmp" "$work/runtime"
 chmod 700 "$work/runtime"
@@ -56,160 +47,104 @@ export HOME="$work/home" XDG_CONFIG_HOME="$work/config" TMPDIR="$work/tmp"
 export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS SESSION_MANAGER
 
-stop_session() {
-    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    wait 2>/dev/null
-    wm_pid="" xvfb_pid=""
-}
-# An X server (kept alive between readers by -noreset) with openbox managing it. Returns 1, with
-# what went wrong in $work/session.log, when the server or the window manager does not come up.
+wm_managing() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id #'; }
+# An X server (kept alive between readers by -noreset) with openbox managing it, or 1.
 start_session() {
     rm -f "$work/display"
     Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>>"$work/xvfb.log" &
     xvfb_pid=$!
-    for _ in $(seq 100); do
-        [ -s "$work/display" ] && break
-        kill -0 "$xvfb_pid" 2>/dev/null || { echo "Xvfb ended: $(tail -1 "$work/xvfb.log")"; return 1; }
-        sleep 0.1
-    done
-    [ -s "$work/display" ] || { echo "Xvfb gave no display number"; return 1; }
+    retry 100 test -s "$work/display" || { echo "Xvfb gave no display number: $(tail -1 "$work/xvfb.log")"; return 1; }
     export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
-    for _ in $(seq 100); do
-        xprop -root >/dev/null 2>&1 && break
-        sleep 0.1
-    done
-    xprop -root >/dev/null 2>&1 || { echo "display $DISPLAY does not answer"; return 1; }
+    retry 100 xprop -root >/dev/null 2>&1 || { echo "display $DISPLAY does not answer"; return 1; }
     openbox --sm-disable >>"$work/openbox.log" 2>&1 &
     wm_pid=$!
-    for _ in $(seq 300); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id #' && return 0
-        if ! kill -0 "$wm_pid" 2>/dev/null; then
-            wait "$wm_pid"
-            echo "openbox ended with status $? on $DISPLAY"
-            wm_pid=""
-            return 1
-        fi
-        sleep 0.1
-    done
-    echo "openbox did not manage $DISPLAY within 30 s"
-    return 1
+    retry 300 wm_managing || { echo "openbox did not manage $DISPLAY within 30 s"; return 1; }
 }
 # A loaded machine may need another try, on a new server.
-session_started=""
 for attempt in 1 2 3; do
-    if start_session >>"$work/session.log" 2>&1; then
-        session_started=yes
-        break
-    fi
+    start_session >>"$work/session.log" 2>&1 && break
     stop_session
     sleep "$attempt"
 done
-if [ -z "$session_started" ]; then
+if [ -z "$wm_pid" ]; then
     cat "$work/session.log" >&2
     tail -5 "$work/xvfb.log" >&2
-    grep -q 'Xvfb ended\|no display number' "$work/session.log" && skip "Xvfb does not start here"
+    grep -q 'no display number' "$work/session.log" && skip "Xvfb does not start here"
     fail "openbox did not start"
 fi
-# Sanitizer builds: LeakSanitizer cannot scan the plugins' thread-local storage on this glibc,
-# and glib and D-Bus keep a few blocks to the end on purpose; the reader's own leaks still count.
+# Sanitizer builds: the plugins' thread-local storage cannot be scanned; glib and D-Bus keep blocks.
 printf 'leak:libglib-2.0.so\nleak:libdbus-1.so\n' >"$work/lsan.supp"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-use_tls=0:suppressions=$work/lsan.supp}"
 ini="$work/config/pagora/$(basename "$PAGORA").ini"
 
 window=""
+# The reader's window is shown, framed by the window manager, and its links reported.
+reader_shown() {
+    kill -0 "$reader_pid" 2>/dev/null || fail "the reader ended while starting"
+    window=$(xdotool search --onlyvisible --pid "$reader_pid" --name '^Tamrit Pagora' 2>/dev/null | head -1)
+    [ -n "$window" ] && xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '=' &&
+        grep -q '^pagora-links-end ' "$log"
+}
 start_reader() {
     "$PAGORA" >"$log" 2>&1 &
     reader_pid=$!
-    for _ in $(seq 400); do
-        window=$(xdotool search --onlyvisible --pid "$reader_pid" --name '^Tamrit Pagora' 2>/dev/null | head -1)
-        [ -n "$window" ] && xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '=' &&
-            grep -q '^pagora-links-end ' "$log" && break
-        kill -0 "$reader_pid" 2>/dev/null || fail "the reader ended while starting"
-        sleep 0.1
-    done
-    [ -n "$window" ] || fail "the reader's window did not show within 40 s"
+    retry 400 reader_shown || fail "the reader's window did not show within 40 s"
     xdotool windowactivate --sync "$window" 2>/dev/null
     sleep 0.3
 }
+reader_ended() { ! kill -0 "$reader_pid" 2>/dev/null; }
 wait_reader() {
-    for _ in $(seq 100); do
-        if ! kill -0 "$reader_pid" 2>/dev/null; then
-            wait "$reader_pid"
-            local status=$?
-            reader_pid=""
-            [ "$status" -eq 0 ] || fail "the reader ended with status $status"
-            return 0
-        fi
-        sleep 0.1
-    done
-    fail "the reader did not close within 10 s"
+    retry 100 reader_ended || fail "the reader did not close within 10 s"
+    wait "$reader_pid" || fail "the reader ended with status $?"
+    reader_pid=""
 }
-close_reader() {
-    "$XPROBE" close "$window" || fail "the close request failed"
-    wait_reader
-}
-setting() {
-    grep -E "^$1=" "$ini" | tail -1 | cut -d= -f2-
-}
+close_reader() { "$XPROBE" close "$window" && wait_reader || fail "the close request failed"; }
+setting() { grep -E "^$1=" "$ini" | tail -1 | cut -d= -f2-; }
 # The page the single view shows, as its last report names it.
-shown() {
-    grep '^pagora-links-end wbSinglePage' "$log" | tail -1 | cut -d' ' -f3
-}
-# Presses key $1 and waits until the single page shows page $2 (a three-digit key).
+shown() { grep '^pagora-links-end wbSinglePage' "$log" | tail -1 | cut -d' ' -f3; }
+# Whether what the command line $1 prints is $2.
+is() { [ "$($1)" = "$2" ]; }
+# Presses key $1 and waits until the single page shows page $2 (three digits); then $3 $4, ...
 press() {
-    xdotool key --clearmodifiers "$1"
-    for _ in $(seq 100); do
-        [ "$(shown)" = "$2" ] && return 0
-        sleep 0.1
+    while [ $# -gt 1 ]; do
+        xdotool key --clearmodifiers "$1"
+        retry 100 is shown "$2" || fail "after the key $1 the page shown is $(shown), not $2"
+        shift 2
     done
-    fail "after the key $1 the page shown is $(shown), not $2"
 }
 # The last reported position and colour of a link of page 42: "X Y COLOUR".
-link() {
-    grep "^pagora-link wbSinglePage 042 $1 " "$log" | tail -1 | cut -d' ' -f5-7
-}
+link() { grep "^pagora-link wbSinglePage 042 $1 " "$log" | tail -1 | cut -d' ' -f5-7; }
+colour_of() { link "$1" | cut -d' ' -f3; }
 wait_colour() {
-    for _ in $(seq 50); do
-        [ "$(link "$1" | cut -d' ' -f3)" = "$2" ] && return 0
-        sleep 0.1
-    done
-    fail "$1 was not reported as $2 (last: $(link "$1"))"
+    retry 50 is "colour_of $1" "$2" || fail "$1 was not reported as $2 (last: $(link "$1"))"
 }
 # Red and blue pixels on the screen round a point: "red N blue M".
-colours_at() {
-    "$XPROBE" colours "$1" "$2" 12 || fail "the screen could not be read"
-}
-clipboard() {
-    timeout 5 xclip -o -selection clipboard 2>/dev/null
-}
+colours_at() { "$XPROBE" colours "$1" "$2" 12 || fail "the screen could not be read"; }
+clipboard() { timeout 5 xclip -o -selection clipboard 2>/dev/null; }
+# Whether the screen shows red round the point $1 $2; the count is left in $red.
+red_at() { read -r _ red _ _ <<<"$(colours_at "$1" "$2")" && [ "$red" -gt 0 ]; }
 # The window's frame on the screen: "X Y WIDTH HEIGHT".
 frame() {
-    local geometry x y w h l r t b
-    geometry=$(xwininfo -id "$window")
-    x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$geometry")
-    y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$geometry")
-    w=$(awk '/^ *Width:/ {print $2}' <<<"$geometry")
-    h=$(awk '/^ *Height:/ {print $2}' <<<"$geometry")
+    local l r t b
     read -r l r t b <<<"$(xprop -id "$window" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')"
-    echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
+    xwininfo -id "$window" | awk -v l="$l" -v r="$r" -v t="$t" -v b="$b" '
+        /Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
+        /^ *Width:/ {w = $2} /^ *Height:/ {h = $2}
+        END {print x - l, y - t, w + l + r, h + t + b}'
 }
-# The frame once the window manager and the reader have done placing it: the same twice in a
-# row, 0.3 s apart (a loaded machine may show a window before its last move).
+# The frame once placed: the same twice in a row 0.3 s apart (a window may show before its move).
 settled_frame() {
-    local before now
-    before=$(frame)
+    local before="" now
+    now=$(frame)
     for _ in $(seq 30); do
-        sleep 0.3
-        now=$(frame)
         [ "$now" = "$before" ] && break
         before=$now
+        sleep 0.3
+        now=$(frame)
     done
     echo "$now"
 }
-placement() {
-    grep -E '^(Left|Top|Width|Height)=' "$ini" | tr '\n' ' '
-}
+placement() { grep -E '^(Left|Top|Width|Height)=' "$ini" | tr '\n' ' '; }
 
 # ---------------------------------------------------------------- placement
 cat >"$ini" <<'INI'
@@ -246,12 +181,7 @@ key_z=$(xmodmap -pke | awk '$2 == 52 {print $4}')
 key_x=$(xmodmap -pke | awk '$2 == 53 {print $4}')
 case "$key_z$key_x" in Arabic_*Arabic_*) ;; *) fail "the Z and X keys type '$key_z' and '$key_x'" ;; esac
 start_reader
-press "$key_z" 101
-press "$key_z" 102
-press "$key_z" 103
-press "$key_x" 102
-press Left 103
-press Next 104
+press "$key_z" 101 "$key_z" 102 "$key_z" 103 "$key_x" 102 Left 103 Next 104
 close_reader
 echo "Arabic layout: Z Z Z X Left Page-Down -> page $(setting Pageno)"
 setxkbmap us
@@ -266,49 +196,36 @@ read -r vx vy _ <<<"$(link '#aya3')"
 printf 'before' | xclip -selection clipboard -i -loops 1 2>/dev/null &
 sleep 0.3
 xdotool mousemove "$vx" "$vy" click 1
-for _ in $(seq 50); do
-    [ "$(clipboard)" = "2:255" ] && break
-    sleep 0.1
-done
-[ "$(clipboard)" = "2:255" ] || fail "clicking the Throne Verse's text at $vx,$vy gave '$(clipboard)'"
+retry 50 is clipboard 2:255 || fail "clicking the Throne Verse's text at $vx,$vy gave '$(clipboard)'"
 echo "verse text at $vx,$vy -> clipboard '$(clipboard)'"
 
 read -r nx ny ncolour <<<"$(link '#num2')"
 [ -n "${ny:-}" ] && [ "$ncolour" != "#ff0000" ] || fail "#num2 is not in view or already red"
-read -r _ red_before _ _ <<<"$(colours_at "$nx" "$ny")"
-[ "$red_before" -eq 0 ] || fail "red pixels at the number before the click"
+red_at "$nx" "$ny"
+[ "$red" = 0 ] || fail "red pixels at the number before the click"
 xdotool mousemove "$nx" "$ny" click 1
 wait_colour '#num2' '#ff0000'
-for _ in $(seq 25); do
-    read -r _ red _ _ <<<"$(colours_at "$nx" "$ny")"
-    [ "$red" -gt 0 ] && break
-    sleep 0.2
-done
-[ "$red" -gt 0 ] || fail "no red pixels at the clicked number $nx,$ny"
+retry 50 red_at "$nx" "$ny" || fail "no red pixels at the clicked number $nx,$ny"
 [ "$(setting BookmarkPage)" = "042" ] && [ "$(setting BookmarkAya)" = "2" ] ||
     fail "the bookmark stored is '$(setting BookmarkPage)' '$(setting BookmarkAya)', not 042 2"
-[ "$(clipboard)" = "2:255" ] || fail "the number click changed the clipboard to '$(clipboard)'"
+is clipboard 2:255 || fail "the number click changed the clipboard to '$(clipboard)'"
 echo "verse number at $nx,$ny -> painted ($red red pixels), stored"
 close_reader
 start_reader
 wait_colour '#num2' '#ff0000'
-[ "$(link '#num1' | cut -d' ' -f3)" = "#0000ff" ] || fail "#num1 is not blue after the restart"
-# A loaded machine may paint the restored window well after it reports its links.
-for _ in $(seq 50); do
+# The bookmarked number red on the screen, another blue (painting may come after the report).
+restored() {
     read -r nx ny _ <<<"$(link '#num2')"
     read -r ox oy _ <<<"$(link '#num1')"
-    read -r _ red _ _ <<<"$(colours_at "$nx" "$ny")"
     read -r _ other_red _ other_blue <<<"$(colours_at "$ox" "$oy")"
-    [ "$red" -gt 0 ] && [ "$other_red" -eq 0 ] && [ "$other_blue" -gt 0 ] && break
-    sleep 0.2
-done
-[ "$red" -gt 0 ] && [ "$other_red" -eq 0 ] && [ "$other_blue" -gt 0 ] ||
+    red_at "$nx" "$ny" && [ "$other_red" -eq 0 ] && [ "$other_blue" -gt 0 ]
+}
+retry 100 restored ||
     fail "after the restart: $red red pixels at the bookmark, $other_red / $other_blue red / blue at another number"
 echo "after the restart: bookmarked number red ($red pixels), the other blue ($other_blue pixels)"
 
 # ---------------------------------------------------------------- SIGTERM
-press z 043
-press z 044
+press z 043 z 044
 kill -TERM "$reader_pid"
 wait_reader
 [ "$(setting Pageno)" = "44" ] || fail "after SIGTERM the stored page is $(setting Pageno), not 44"

@@ -1,28 +1,14 @@
 #!/usr/bin/env bash
-# The reader as a user installs it.
-#   tree BUILD WORK   `cmake --install` into a prefix, which is then moved elsewhere; every file
-#                     a desktop program needs is there, and the moved pagora-export renders page 1
-#                     without writing anything under the prefix.
-#   checks WORK       desktop-file-validate and appstreamcli on the installed entry and metadata,
-#                     and `man -l` on each man page, without warnings.
-#   deb BUILD WORK    the Debian package: built by cpack, unpacked with dpkg-deb -x, the same
-#                     export there; lintian, when installed, reports no error.
-# The expected names come from the build: PAGORA_APP_ID, PAGORA_ICON_SIZES, PAGORA_MAN_PAGES.
-# Exits 77 (skipped) when a tool a check needs is missing.
+# The reader as a user installs it: `tree` installs into a prefix, moves it and renders page 1
+# from there without writing under it; `checks` validates the installed desktop entry, metadata
+# and man pages; `deb` unpacks the cpack package, renders the same page and runs lintian if
+# present. Expected names come from the build (PAGORA_APP_ID, PAGORA_ICON_SIZES,
+# PAGORA_MAN_PAGES). Exits 77 (skipped) when a tool a check needs is missing.
 set -uo pipefail
 
-SKIP=77
-skip() {
-    echo "SKIPPED: $*"
-    exit "$SKIP"
-}
-fail() {
-    echo "FAILED: $*" >&2
-    exit 1
-}
-need() {
-    command -v "$1" >/dev/null 2>&1 || skip "$1 is not installed (scripts/setup.sh --tests installs it)"
-}
+skip() { echo "SKIPPED: $*"; exit 77; }
+fail() { echo "FAILED: $*" >&2; exit 1; }
+need() { command -v "$1" >/dev/null 2>&1 || skip "$1 is not installed (scripts/setup.sh --tests installs it)"; }
 
 # The files a prefix (or the package's /usr) holds, as paths below it.
 expected_files() {
@@ -55,14 +41,11 @@ check_files() {
 }
 
 # Everything below `prefix` with its size and modification time, to see that nothing changed.
-snapshot() {
-    find "$1" -printf '%p %s %T@\n' | sort
-}
+snapshot() { find "$1" -printf '%p %s %T@\n' | sort; }
 
-mode=${1:-}
+mode=${1:-} BUILD=${2:-} WORK=${!#}
 case "$mode" in
 tree)
-    BUILD=$2 WORK=$3
     rm -rf "$WORK" && mkdir -p "$WORK/home" || fail "cannot make $WORK"
     cmake --install "$BUILD" --prefix "$WORK/staged" >"$WORK/install.log" 2>&1 ||
         fail "cmake --install failed: $(tail -5 "$WORK/install.log")"
@@ -77,12 +60,9 @@ tree)
     echo "installed into a prefix, moved it, and rendered page 1 from there"
     ;;
 checks)
-    WORK=$2
     prefix="$WORK/prefix"
     [ -d "$prefix" ] || fail "no installed tree in $WORK (the test install.tree makes it)"
-    need desktop-file-validate
-    need appstreamcli
-    need man
+    for tool in desktop-file-validate appstreamcli man; do need $tool; done
     desktop-file-validate "$prefix/share/applications/$PAGORA_APP_ID.desktop" ||
         fail "desktop-file-validate refused the desktop entry"
     appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/$PAGORA_APP_ID.metainfo.xml" ||
@@ -98,9 +78,7 @@ checks)
     echo "the desktop entry, the metadata and the man pages pass their checks"
     ;;
 deb)
-    BUILD=$2 WORK=$3
-    need dpkg-deb
-    need dpkg-shlibdeps
+    for tool in dpkg-deb dpkg-shlibdeps; do need $tool; done
     rm -rf "$WORK" && mkdir -p "$WORK/home" || fail "cannot make $WORK"
     cpack --config "$BUILD/CPackConfig.cmake" -B "$WORK/package" >"$WORK/cpack.log" 2>&1 ||
         fail "cpack failed: $(tail -20 "$WORK/cpack.log")"
