@@ -4,10 +4,8 @@
 #include <QApplication>
 #include <QCursor>
 #include <QMenu>
-#include <QPointer>
 #include <QTest>
 #include <QTimer>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -19,11 +17,10 @@ namespace {
 
 using namespace popupflags;
 
-// Presses `keys` one at a time, each into the popup that is active at that moment, while a
-// popup menu runs its own event loop, recording each popup's title and place; closes every popup
-// after 10 s so that no test hangs in a menu that did not react.
+// Presses `keys` one at a time into the active popup, recording its title and place; closes
+// every popup after 10 s so that no test hangs in a menu that did not react.
 struct PopupKeys {
-    void Start() {
+    explicit PopupKeys(std::vector<Qt::Key> typed) : keys(std::move(typed)) {
         QTimer::singleShot(50, [this] { Next(); });
         QTimer::singleShot(10000, [this] {
             timedOut = true;
@@ -51,11 +48,13 @@ struct PopupKeys {
     bool timedOut = false;
 };
 
-class QtPopupMenuTest : public ::testing::Test {
-  protected:
-    std::shared_ptr<QtPopupMenu> service = std::make_shared<QtPopupMenu>();
-
-    void BuildTwoRanges(clsNewMenu& menu) {
+TEST(QtPopupMenuTest, KeysPickANestedEntryOfTheMenuShownAtTheCursorOrEscapeDismissesIt) {
+    using Keys = std::vector<Qt::Key>;
+    for (const auto& [typed, answer] :
+         {std::pair{Keys{Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Down, Qt::Key_Return},
+                    "26"},
+          std::pair{Keys{Qt::Key_Down, Qt::Key_Escape}, "-1"}}) {
+        clsNewMenu menu(std::make_shared<QtPopupMenu>());
         menu.Create(0);
         menu.AddMenu("Sura 1 - 25");
         menu.AddMenu("Sura 26 - 50");
@@ -63,34 +62,21 @@ class QtPopupMenuTest : public ::testing::Test {
         menu.SubMenu(0)->AddMenu("Al-Baqara", "1");
         menu.SubMenu(1)->AddMenu("Ash-Shuara", "25");
         menu.SubMenu(1)->AddMenu("An-Naml", "26");
-    }
-};
-
-TEST_F(QtPopupMenuTest, KeysPickANestedEntryOfTheMenuShownAtTheCursorOrEscapeDismissesIt) {
-    using Keys = std::vector<Qt::Key>;
-    for (const auto& [typed, answer] :
-         {std::pair{Keys{Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Down, Qt::Key_Return},
-                    "26"},
-          std::pair{Keys{Qt::Key_Down, Qt::Key_Escape}, "-1"}}) {
-        clsNewMenu menu(service);
-        BuildTwoRanges(menu);
         QCursor::setPos(120, 140);
-        PopupKeys keys;
-        keys.keys = typed;
-        keys.Start();
+        PopupKeys keys(typed);
         EXPECT_EQ(menu.PopUp(), answer);
         EXPECT_FALSE(keys.timedOut);
         ASSERT_EQ(keys.titles.size(), typed.size());
         EXPECT_EQ(keys.positions[0], QPoint(120, 140));
         EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
-        EXPECT_EQ(menu.Count(), -1);
         if (typed.size() == 5) {
             EXPECT_EQ(keys.titles[3], "Sura 26 - 50") << "the last keys went to the submenu";
         }
     }
 }
 
-TEST_F(QtPopupMenuTest, HandlesCountsAndDestruction) {
+TEST(QtPopupMenuTest, HandlesCountsAndDestruction) {
+    const auto service = std::make_shared<QtPopupMenu>();
     EXPECT_EQ(service->GetMenuItemCount(0), -1);
     EXPECT_EQ(service->GetMenuItemCount(12345), -1);
     EXPECT_FALSE(service->AppendMenu(0, MF_STRING, 1, "x"));
@@ -116,6 +102,7 @@ TEST_F(QtPopupMenuTest, HandlesCountsAndDestruction) {
     EXPECT_FALSE(service->AppendMenu(top, MF_POPUP, static_cast<std::uintptr_t>(sub), "again"));
     EXPECT_FALSE(service->AppendMenu(inner, MF_POPUP, static_cast<std::uintptr_t>(top), "loop"));
     EXPECT_FALSE(service->AppendMenu(top, MF_POPUP, static_cast<std::uintptr_t>(top), "self"));
+    EXPECT_FALSE(service->AppendMenu(top, MF_POPUP, 99999, "no such menu"));
     EXPECT_EQ(service->GetMenuItemCount(top), 1);
 
     // Replacing an opener destroys the submenu it opened, with its own submenus.

@@ -10,6 +10,7 @@
 
 #include "base/Error.h"
 #include "platform/SettingsStore.h"
+#include "tests/support/TestFiles.h"
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& s, std::ostream* os) {
@@ -24,27 +25,17 @@ class SettingsStoreTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(root_.isValid()); }
     QString Folder() const { return root_.path() + QStringLiteral("/config/pagora"); }
-    QByteArray FileText(const QString& appName) {
-        QFile file(IniSettingsStore(Folder()).FileFor(appName));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    void WriteFile(const QString& path, const QByteArray& text) {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(text);
-    }
     QTemporaryDir root_;
 };
 
-TEST_F(SettingsStoreTest, ValuesRoundTripAsText) {
-    QStringList values = {QString(), QStringLiteral("آية ٢٥٥")};
-    for (const char* value : {"35", "1234.5", "  padded  ", "a=b;c,d #e", "@Variant(x)",
-                              "line\r\nbreak", "\"quoted\" \\ back"}) {
-        values << value;
-    }
+TEST_F(SettingsStoreTest, ValuesRoundTripAsTextAndMissingOnesGiveTheDefault) {
+    const QStringList values = {QString(),     "آية ٢٥٥",       "35",
+                                "1234.5",      "  padded  ",    "a=b;c,d #e",
+                                "@Variant(x)", "line\r\nbreak", "\"quoted\" \\ back"};
     {
         IniSettingsStore store(Folder());
+        EXPECT_EQ(store.GetSetting("Pagora", "UserSelection", "K2", "dflt"), "dflt");
+        EXPECT_FALSE(QFileInfo::exists(Folder()));  // reading creates nothing
         for (int i = 0; i < values.size(); ++i) {
             store.SaveSetting("Pagora", "UserSelection", QStringLiteral("K%1").arg(i), values[i]);
         }
@@ -54,28 +45,19 @@ TEST_F(SettingsStoreTest, ValuesRoundTripAsText) {
     for (int i = 0; i < values.size(); ++i) {
         EXPECT_EQ(store.GetSetting("Pagora", "UserSelection", QStringLiteral("K%1").arg(i), "dflt"),
                   values[i])
-            << i;
+            << i;  // a stored empty text is a value, not an absence
     }
     EXPECT_EQ(store.GetSetting("Pagora", "Bookmark", "BookmarkPage", ""), "012");
+    EXPECT_EQ(store.GetSetting("Pagora", "UserSelection", "Pageno", "440"), "440");
+    EXPECT_EQ(store.GetSetting("Pagora", "WindowState", "K2", "x"), "x");
+    EXPECT_EQ(store.GetSetting("Other", "UserSelection", "K2", "y"), "y");
     // Written at once, in sections named as given.
-    const QByteArray text = FileText("Pagora");
+    const QByteArray text =
+        QByteArray::fromStdString(testing::ReadText(store.FileFor("Pagora").toStdString()));
     EXPECT_TRUE(text.contains("[UserSelection]\n"));
     EXPECT_TRUE(text.contains("K2=35\n"));
     EXPECT_TRUE(text.contains("[Bookmark]\nBookmarkPage=012\n"));
     EXPECT_EQ(QFileInfo(store.FileFor("Pagora")).fileName(), QStringLiteral("Pagora.ini"));
-}
-
-TEST_F(SettingsStoreTest, DefaultsWhenApplicationSectionOrKeyIsMissing) {
-    IniSettingsStore store(Folder());
-    EXPECT_EQ(store.GetSetting("Pagora", "UserSelection", "FontSize", "35"), "35");
-    EXPECT_FALSE(QFileInfo::exists(Folder()));  // reading creates nothing
-    store.SaveSetting("Pagora", "UserSelection", "FontSize", "40");
-    EXPECT_EQ(store.GetSetting("Pagora", "UserSelection", "Pageno", "440"), "440");
-    EXPECT_EQ(store.GetSetting("Pagora", "WindowState", "FontSize", "x"), "x");
-    EXPECT_EQ(store.GetSetting("Pagora", "Bookmark", "BookmarkAya", ""), "");
-    // A stored empty text is a value, not an absence.
-    store.SaveSetting("Pagora", "Bookmark", "BookmarkAya", "");
-    EXPECT_EQ(store.GetSetting("Pagora", "Bookmark", "BookmarkAya", "5"), "");
 }
 
 TEST_F(SettingsStoreTest, UnsafeApplicationNamesStayInsideTheFolderAndApart) {
@@ -122,11 +104,15 @@ TEST_F(SettingsStoreTest, UnsafeApplicationNamesStayInsideTheFolderAndApart) {
         QStringList{QStringLiteral("config")});
 }
 
-TEST_F(SettingsStoreTest, HandEditedFileWithJunkStillGivesItsKeys) {
+TEST_F(SettingsStoreTest, HandEditedFileWithJunkStillGivesItsKeysAsTheyAreNow) {
     IniSettingsStore store(Folder());
-    WriteFile(store.FileFor("Pagora"),
-              "junk before any section\n[UserSelection]\nFontSize=40\n=== nothing\n"
-              "Pageno=12,3\n\xff\xfe binary\n[Broken\nPageMode=2\n[Bookmark]\nBookmarkPage=045\n");
+    store.SaveSetting("Pagora", "UserSelection", "Pageno", "1");
+    EXPECT_EQ(store.GetSetting("Pagora", "UserSelection", "Pageno", ""), "1");
+    // Another process rewrites the file.
+    testing::WriteText(
+        store.FileFor("Pagora").toStdString(),
+        "junk before any section\n[UserSelection]\nFontSize=40\n=== nothing\n"
+        "Pageno=12,3\n\xff\xfe binary\n[Broken\nPageMode=2\n[Bookmark]\nBookmarkPage=045\n");
     EXPECT_EQ(store.GetSetting("Pagora", "UserSelection", "FontSize", "35"), "40");
     EXPECT_EQ(store.GetSetting("Pagora", "UserSelection", "Pageno", "440"), "12,3");
     EXPECT_EQ(store.GetSetting("Pagora", "Bookmark", "BookmarkPage", ""), "045");
@@ -138,33 +124,19 @@ TEST_F(SettingsStoreTest, HandEditedFileWithJunkStillGivesItsKeys) {
     EXPECT_EQ(again.GetSetting("Pagora", "Bookmark", "BookmarkPage", ""), "045");
 }
 
-TEST_F(SettingsStoreTest, ChangesByAnotherWriterAreSeen) {
-    IniSettingsStore store(Folder());
-    store.SaveSetting("Pagora", "UserSelection", "Pageno", "1");
-    EXPECT_EQ(store.GetSetting("Pagora", "UserSelection", "Pageno", ""), "1");
-    // Another process rewrites the file.
-    WriteFile(store.FileFor("Pagora"), "[UserSelection]\nPageno=604\nFontSize=50\n");
-    EXPECT_EQ(store.GetSetting("Pagora", "UserSelection", "Pageno", ""), "604");
-    EXPECT_EQ(store.GetSetting("Pagora", "UserSelection", "FontSize", ""), "50");
-}
-
 TEST_F(SettingsStoreTest, FailedWriteIsReported) {
     // The folder cannot be created: a file stands where one of its parents should be.
-    WriteFile(root_.path() + QStringLiteral("/config"), "not a folder");
+    testing::WriteText((root_.path() + QStringLiteral("/config")).toStdString(), "not a folder");
     IniSettingsStore blocked(Folder());
     EXPECT_THROW(blocked.SaveSetting("Pagora", "UserSelection", "FontSize", "35"), Error);
     EXPECT_EQ(blocked.GetSetting("Pagora", "UserSelection", "FontSize", "35"), "35");
 
     // The store's file cannot be written: a folder stands in its place.
-    const QString other = root_.path() + QStringLiteral("/other");
-    IniSettingsStore store(other);
+    IniSettingsStore store(root_.path() + QStringLiteral("/other"));
     ASSERT_TRUE(QDir().mkpath(store.FileFor("Pagora")));
-    try {
-        store.SaveSetting("Pagora", "UserSelection", "FontSize", "35");
-        ADD_FAILURE() << "no error";
-    } catch (const Error& e) {
-        EXPECT_NE(e.Description().find("Pagora.ini"), std::string::npos) << e.Description();
-    }
+    const Error e = testing::CaughtError(
+        [&] { store.SaveSetting("Pagora", "UserSelection", "FontSize", "35"); });
+    EXPECT_NE(e.Description().find("Pagora.ini"), std::string::npos) << e.Description();
 }
 
 TEST_F(SettingsStoreTest, DefaultFolderFollowsXdgConfigHome) {
@@ -173,11 +145,7 @@ TEST_F(SettingsStoreTest, DefaultFolderFollowsXdgConfigHome) {
     IniSettingsStore store;
     const QString file = store.FileFor("Pagora-x");
     store.SaveSetting("Pagora-x", "UserSelection", "FontSize", "36");
-    if (saved.isNull()) {
-        qunsetenv("XDG_CONFIG_HOME");
-    } else {
-        qputenv("XDG_CONFIG_HOME", saved);
-    }
+    saved.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", saved);
     EXPECT_EQ(file, root_.path() + QStringLiteral("/xdg/pagora/Pagora-x.ini"));
     EXPECT_TRUE(QFileInfo::exists(file));
 }

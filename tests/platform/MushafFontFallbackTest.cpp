@@ -17,74 +17,42 @@ namespace {
 
 const QString kMushaf = QStringLiteral("KFGQPC Uthmanic Script HAFS");
 
-void Put16(QByteArray& out, quint16 v) {
-    out.append(static_cast<char>(v >> 8)).append(static_cast<char>(v & 0xFF));
-}
-
-void Put32(QByteArray& out, quint32 v) {
-    Put16(out, static_cast<quint16>(v >> 16));
-    Put16(out, static_cast<quint16>(v & 0xFFFF));
-}
-
-// A 'name' table naming the family `family`, style Regular (Windows, Unicode, US English).
-QByteArray NameTable(const QString& family) {
-    const QString postScript = QString(family).remove(u' ');
-    const QList<std::pair<quint16, QString>> names = {
-        {1, family}, {2, QStringLiteral("Regular")}, {3, family}, {4, family}, {6, postScript}};
-    QByteArray strings;
-    QByteArray table;
-    Put16(table, 0);
-    Put16(table, static_cast<quint16>(names.size()));
-    Put16(table, static_cast<quint16>(6 + 12 * names.size()));
-    for (const auto& [id, text] : names) {
-        QByteArray utf16be;
-        for (QChar c : text) {
-            Put16(utf16be, c.unicode());
-        }
-        for (quint16 field :
-             {quint16(3), quint16(1), quint16(0x409), id, static_cast<quint16>(utf16be.size()),
-              static_cast<quint16>(strings.size())}) {
-            Put16(table, field);
-        }
-        strings += utf16be;
-    }
-    return table + strings;
-}
-
-// The font file `path` with its 'name' table replaced: the same glyphs under another family.
+// The font file `path` under the family name `family`: a 'name' table naming it (Windows,
+// Unicode, US English; style Regular) appended, and the font's table directory pointed at it.
 QByteArray Renamed(const QString& path, const QString& family) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return {};
     }
-    const QByteArray font = file.readAll();
-    auto get16 = [&](qsizetype at) { return qFromBigEndian<quint16>(font.constData() + at); };
-    auto get32 = [&](qsizetype at) { return qFromBigEndian<quint32>(font.constData() + at); };
-    const int count = get16(4);
-    QList<std::pair<QByteArray, QByteArray>> tables;
-    for (int i = 0; i < count; ++i) {
-        const QByteArray tag = font.mid(12 + 16 * i, 4);
-        tables.append({tag, tag == "name"
-                                ? NameTable(family)
-                                : font.mid(get32(12 + 16 * i + 8), get32(12 + 16 * i + 12))});
-    }
-    QByteArray out = font.left(12);
-    QByteArray data;
-    const qsizetype first = 12 + 16 * count;
-    for (const auto& [tag, content] : tables) {
-        quint32 sum = 0;
-        QByteArray padded = content;
-        padded.append((4 - padded.size() % 4) % 4, '\0');
-        for (qsizetype at = 0; at < padded.size(); at += 4) {
-            sum += qFromBigEndian<quint32>(padded.constData() + at);
+    QByteArray font = file.readAll();
+    font.append((4 - font.size() % 4) % 4, '\0');
+    QByteArray table(6, '\0');
+    QByteArray strings;
+    const auto put16 = [](QByteArray& out, qsizetype v) {
+        out.append(static_cast<char>(v >> 8)).append(static_cast<char>(v & 0xFF));
+    };
+    const QString postScript = QString(family).remove(u' ');
+    for (const auto& [id, text] : {std::pair{1, family},
+                                   {2, QStringLiteral("Regular")},
+                                   {3, family},
+                                   {4, family},
+                                   {6, postScript}}) {
+        for (qsizetype field : {3, 1, 0x409, id, int(text.size()) * 2, int(strings.size())}) {
+            put16(table, field);
         }
-        out += tag;
-        Put32(out, sum);
-        Put32(out, static_cast<quint32>(first + data.size()));
-        Put32(out, static_cast<quint32>(content.size()));
-        data += padded;
+        for (QChar c : text) {
+            put16(strings, c.unicode());
+        }
     }
-    return out + data;
+    qToBigEndian<quint16>(5, table.data() + 2);
+    qToBigEndian<quint16>(table.size(), table.data() + 4);
+    for (int i = 0; i < qFromBigEndian<quint16>(font.constData() + 4); ++i) {
+        if (font.mid(12 + 16 * i, 4) == "name") {
+            qToBigEndian<quint32>(font.size(), font.data() + 12 + 16 * i + 8);
+            qToBigEndian<quint32>(table.size() + strings.size(), font.data() + 12 + 16 * i + 12);
+        }
+    }
+    return font + table + strings;
 }
 
 QString Page(const QString& text) {

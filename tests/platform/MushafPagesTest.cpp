@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QFile>
 #include <QRawFont>
 #include <QScrollBar>
 #include <QSet>
@@ -16,6 +15,8 @@
 #include "data/Module1.h"
 #include "platform/BrowserControl.h"
 #include "reader/PageDocument.h"
+#include "reader/PageSource.h"
+#include "reader/SupportData.h"
 #include "tests/support/JustifiedWords.h"
 
 namespace pagora {
@@ -23,52 +24,19 @@ namespace {
 
 const QString kArchives = QStringLiteral(PAGORA_ARCHIVE_DIR);
 
-// The support files and page texts, extracted the way the reader extracts them.
-class Book {
-  public:
-    Book() {
-        InstallMushafFontFallback();
-        UseWorkingFolder(folder_.path().toStdString());
-        marker_ = Utf16(Extract("support.dat", "surat.txt"));
-        frame_ = QString::fromLatin1(Extract("support.dat", "border.html"));
-        frame_.replace(QStringLiteral("##imagepath##"), QString::fromStdString(WorkingFolder()));
-        for (const char* image :
-             {"left_bottom.gif", "left_top.gif", "left-s.jpg", "right_bottom.gif", "right_top.gif",
-              "right-s.jpg", "top.gif", "bottom.gif"}) {
-            ExtractArchiveMember((kArchives + "/support.dat").toStdString(), image);
-        }
-    }
-
-    QString Text(int page) {
-        const QString key = PadWithZeros(page, 3);
-        return Utf16(Extract(PageArchiveName(key), key));
-    }
-
+// The real book, unpacked the way the reader unpacks it.
+struct Book {
+    QString Text(int page) { return pages.FetchPageText(PadWithZeros(page, 3)); }
     QString Document(int page, int textSize) {
-        return BuildPageDocument(AddBookMarkLinks(Text(page)), page, marker_, frame_, textSize);
+        return BuildPageDocument(AddBookMarkLinks(Text(page)), page, index.suraMarker,
+                                 index.pageFrame, textSize);
     }
 
-  private:
-    QByteArray Extract(const QString& archive, const QString& member) {
-        if (ExtractArchiveMember((kArchives + u'/' + archive).toStdString(),
-                                 member.toStdString()) != "") {
-            ADD_FAILURE() << member.toStdString() << " is missing";
-        }
-        QFile file(QString::fromStdString(WorkingFolder()) + member);
-        file.open(QIODevice::ReadOnly);
-        const QByteArray bytes = file.readAll();
-        file.remove();
-        return bytes;
-    }
-
-    static QString Utf16(const QByteArray& bytes) {
-        return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()),
-                                  bytes.size() / 2);
-    }
-
-    QTemporaryDir folder_;
-    QString marker_;
-    QString frame_;
+    QTemporaryDir folder;
+    const QString working = folder.path() + u'/';
+    const bool ready = (UseWorkingFolder(working.toStdString()), InstallMushafFontFallback(), true);
+    const QuranIndex index = UnpackSupportFiles(kArchives + "/support.dat", working);
+    ArchivePageSource pages{kArchives, working};
 };
 
 Book& TheBook() {
@@ -76,14 +44,21 @@ Book& TheBook() {
     return book;
 }
 
+// Writes `html` into `view`, and lets it paint unless `painted` is false.
+void Write(BrowserControl& view, const QString& html, bool painted = true) {
+    view.DocumentClear();
+    view.DocumentWrite(html);
+    view.DocumentClose();
+    if (painted) {
+        QApplication::processEvents();
+    }
+}
+
 std::unique_ptr<BrowserControl> Show(const QString& html, int width) {
     auto view = std::make_unique<BrowserControl>(QStringLiteral("wbSinglePage"));
     view->resize(width, 700);
     view->show();
-    view->DocumentClear();
-    view->DocumentWrite(html);
-    view->DocumentClose();
-    QApplication::processEvents();
+    Write(*view, html);
     return view;
 }
 
@@ -100,8 +75,8 @@ TEST(MushafPages, EveryCharacterHasAGlyphInThePageFont) {
     // installed), without the fallback fonts that would draw what it lacks.
     const auto view = Show(TheBook().Document(2, 35), 600);
     const QTextBlock verses = view->document()->findBlock(view->toPlainText().indexOf(u'\u0661'));
-    const QFont font = verses.begin().fragment().charFormat().font();
-    const QRawFont raw = QRawFont::fromFont(font, QFontDatabase::Arabic);
+    const QRawFont raw =
+        QRawFont::fromFont(verses.begin().fragment().charFormat().font(), QFontDatabase::Arabic);
     ASSERT_TRUE(raw.isValid());
     QStringList missing;
     for (const char32_t c : used) {
@@ -125,13 +100,12 @@ TEST(MushafPages, JustifiedLinesKeepWordsWholeAndHeadersOnOneLine) {
             for (const int width : {300, 1200}) {
                 const auto view = Show(TheBook().Document(page, size), width);
                 const testing::WordCheck check = testing::CheckWords(*view->document());
-                const std::string where = "page " + std::to_string(page) + ", size " +
-                                          std::to_string(size) + ", width " + std::to_string(width);
-                EXPECT_EQ(check.tornLines, 0) << where << ": " << check.firstTorn.toStdString();
-                EXPECT_EQ(check.movedLines, 0) << where;
-                EXPECT_EQ(check.unfilledLines, 0) << where;
-                EXPECT_EQ(check.wrappedCentredLines, 0) << where;
-                EXPECT_EQ(check.numberLineStarts, 0) << where;
+                EXPECT_EQ(std::vector({check.tornLines, check.movedLines, check.unfilledLines,
+                                       check.wrappedCentredLines, check.numberLineStarts}),
+                          std::vector({0, 0, 0, 0, 0}))
+                    << "torn, moved, unfilled, wrapped centred, number starts on page " << page
+                    << ", size " << size << ", width " << width << ": "
+                    << check.firstTorn.toStdString();
                 stretched += check.stretchedLines;
             }
         }
@@ -159,46 +133,34 @@ TEST(MushafPages, CentredLinesShrinkOnlyWhenTheyWouldWrap) {
     EXPECT_TRUE(fullSize(*narrow));
 }
 
-void Write(BrowserControl& view, const QString& html) {
-    view.DocumentClear();
-    view.DocumentWrite(html);
-    view.DocumentClose();
-    QApplication::processEvents();
-}
-
-// Written without letting the view paint.
-void WriteUnpainted(BrowserControl& view, const QString& html) {
-    view.DocumentClear();
-    view.DocumentWrite(html);
-    view.DocumentClose();
-}
-
 // A page laid out ahead of time shows the very pixels of the same page laid out when it is
 // written: the pages of a few spreads at the widths of a double-page and a single-page view,
 // one with a link painted as the bookmark paints it. A view that has since changed its width
 // lays the page out afresh.
 TEST(MushafPages, PreparedPagesShowThePixelsOfPagesLaidOutWhenWritten) {
-    const auto markFirstLink = [](QTextDocument& document) {
-        BrowserControl::SetAnchorColorIn(document, 0, Qt::red);
-    };
     for (const int width : {360, 750}) {
         BrowserControl prepared(QStringLiteral("wbPageOne"));
         BrowserControl fresh(QStringLiteral("wbPageTwo"));
-        for (BrowserControl* view : {&prepared, &fresh}) {
-            view->resize(width, 600);
-            view->show();
-        }
+        const auto both = [&](const std::function<void(BrowserControl&)>& act) {
+            act(prepared);
+            act(fresh);
+        };
+        both([&](BrowserControl& view) {
+            view.resize(width, 600);
+            view.show();
+        });
         for (const int page : {1, 2, 187, 188, 603, 604}) {
-            const std::string where =
-                "page " + std::to_string(page) + ", width " + std::to_string(width);
+            const std::string where = std::to_string(page) + " at " + std::to_string(width);
             const QString html = TheBook().Document(page, 35);
             const bool marked = page == 188;
-            prepared.PrepareDocument(
-                PadWithZeros(page, 3), html,
-                marked ? markFirstLink : std::function<void(QTextDocument&)>());
+            prepared.PrepareDocument(PadWithZeros(page, 3), html, [marked](QTextDocument& doc) {
+                if (marked) {
+                    BrowserControl::SetAnchorColorIn(doc, 0, Qt::red);
+                }
+            });
             ASSERT_TRUE(prepared.IsPrepared(html)) << where;
             EXPECT_FALSE(prepared.IsPrepared(TheBook().Document(page, 36))) << where;
-            WriteUnpainted(prepared, html);
+            Write(prepared, html, false);
             EXPECT_EQ(prepared.PreparedCount(), 0u) << where;  // taken, not laid out again
             ASSERT_TRUE(prepared.PaintsPictureNext()) << where;
             const QImage shown = prepared.grab().toImage();
@@ -213,44 +175,38 @@ TEST(MushafPages, PreparedPagesShowThePixelsOfPagesLaidOutWhenWritten) {
         // In other colours, a link painted after the page is shown, or the page scrolled, is
         // painted as it is now, not as it was prepared (the text areas compared: Fusion's scroll
         // bars may differ by a shade after a change of colours).
-        const ShownColours night{QStringLiteral("night"),
-                                 [](QRgb c) { return qRgb(255 - qRed(c), 80, 255 - qBlue(c)); },
-                                 [](QRgb c) { return c; }};
+        both([](BrowserControl& view) {
+            view.SetShownColours({QStringLiteral("night"),
+                                  [](QRgb c) { return qRgb(255 - qRed(c), 80, 255 - qBlue(c)); },
+                                  [](QRgb c) { return c; }});
+        });
         for (const bool scrolled : {false, true}) {
             // Small enough that the view shows its own background below it, when not scrolled.
             const QString page187 = TheBook().Document(187, scrolled ? 35 : 12);
-            for (BrowserControl* view : {&prepared, &fresh}) {
-                view->SetShownColours(night);
-            }
             prepared.PrepareDocument(QStringLiteral("187"), page187);
             Write(fresh, page187);
-            WriteUnpainted(prepared, page187);
+            Write(prepared, page187, false);
             ASSERT_TRUE(prepared.PaintsPictureNext());
-            for (BrowserControl* view : {&prepared, &fresh}) {
+            both([scrolled](BrowserControl& view) {
                 if (scrolled) {
-                    view->verticalScrollBar()->setValue(40);
+                    view.verticalScrollBar()->setValue(40);
                 } else {
-                    view->SetAnchorColor(1, Qt::green);
+                    view.SetAnchorColor(1, Qt::green);
                 }
-            }
+            });
             EXPECT_EQ(prepared.viewport()->grab().toImage(), fresh.viewport()->grab().toImage())
                 << (scrolled ? "scrolled" : "a link painted");
         }
         const QString html = TheBook().Document(50, 35);
         prepared.PrepareDocument(QStringLiteral("050"), html);
-        for (BrowserControl* view : {&prepared, &fresh}) {
-            view->resize(width + 130, 600);
-        }
+        both([&](BrowserControl& view) { view.resize(width + 130, 600); });
         QApplication::processEvents();
         EXPECT_FALSE(prepared.IsPrepared(html));
-        Write(prepared, html);
-        Write(fresh, html);
-        EXPECT_EQ(prepared.grab().toImage(), fresh.grab().toImage())
-            << "resized to " << width + 130;
+        both([&](BrowserControl& view) { Write(view, html); });
+        EXPECT_EQ(prepared.grab().toImage(), fresh.grab().toImage()) << "resized";
     }
 }
 
-}  // namespace
 // Pictures are drawn for the pages prepared since the last page was shown (the next turn's),
 // the first of them always and the others within a budget of memory; pages prepared before
 // the last page was shown keep none.
@@ -263,20 +219,21 @@ TEST(MushafPages, PicturesAreKeptForTheNextTurnsPagesWithinABudget) {
     const QString page5 = TheBook().Document(5, 30);
     view.PrepareDocument(QStringLiteral("003"), page3);
     view.PrepareDocument(QStringLiteral("005"), page5);
-    WriteUnpainted(view, page5);
+    Write(view, page5, false);
     EXPECT_TRUE(view.PaintsPictureNext());
     view.PrepareDocument(QStringLiteral("006"), TheBook().Document(6, 30));
-    WriteUnpainted(view, page3);  // prepared before the last page was shown
+    Write(view, page3, false);  // prepared before the last page was shown
     EXPECT_EQ(view.PreparedCount(), 1u);
     EXPECT_FALSE(view.PaintsPictureNext());
     // In a view too large for more than one picture, the first page prepared gets it.
     view.resize(2200, 2100);
     view.PrepareDocument(QStringLiteral("003"), page3);
     view.PrepareDocument(QStringLiteral("005"), page5);
-    WriteUnpainted(view, page5);
+    Write(view, page5, false);
     EXPECT_FALSE(view.PaintsPictureNext());
-    WriteUnpainted(view, page3);
+    Write(view, page3, false);
     EXPECT_TRUE(view.PaintsPictureNext());
 }
 
+}  // namespace
 }  // namespace pagora

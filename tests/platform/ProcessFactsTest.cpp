@@ -1,15 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
-#include <memory>
+#include <cstdio>
+#include <iostream>
+#include <string>
 
 #include "platform/ProcessFacts.h"
+#include "platform/QtClipboard.h"
+#include "platform/QtShell.h"
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& s, std::ostream* os) {
@@ -20,10 +24,12 @@ QT_END_NAMESPACE
 namespace pagora {
 namespace {
 
-// One running probe process: a reader instance as far as instance tracking is concerned.
+// One running probe process (this program, see Probe): a reader instance as far as instance
+// tracking is concerned.
 class Instance {
   public:
-    Instance(const QString& lockFolder, const QString& program = QStringLiteral(PROBE_PATH),
+    Instance(const QString& lockFolder,
+             const QString& program = QCoreApplication::applicationFilePath(),
              const QStringList& arguments = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("PROBE_LOCK_FOLDER"), lockFolder);
@@ -37,17 +43,16 @@ class Instance {
 
     // The value of the next "key=value" line with this key.
     QString Read(const QString& key) {
-        while (true) {
-            while (!process_.canReadLine()) {
-                if (!process_.waitForReadyRead(15000)) {
-                    return QStringLiteral("<no answer>");
-                }
+        while (process_.canReadLine() || process_.waitForReadyRead(15000)) {
+            if (!process_.canReadLine()) {
+                continue;  // a line not whole yet
             }
             const QString line = QString::fromUtf8(process_.readLine()).chopped(1);
             if (line.startsWith(key + u'=')) {
                 return line.mid(key.size() + 1);
             }
         }
+        return QStringLiteral("<no answer>");
     }
     QString AskLast() {
         process_.write("last\n");
@@ -75,7 +80,7 @@ class InstanceTracking : public ::testing::Test {
     QTemporaryDir temp_;
 };
 
-TEST_F(InstanceTracking, InstancesSeeEachOtherAndOnlyTheLastToCloseIsLast) {
+TEST_F(InstanceTracking, InstancesSeeEachOtherOnlyTheLastToCloseIsLastAndCrashesLeaveNoLock) {
     Instance first(Folder());
     EXPECT_EQ(first.Read("other"), "0");
     Instance second(Folder());
@@ -96,13 +101,8 @@ TEST_F(InstanceTracking, InstancesSeeEachOtherAndOnlyTheLastToCloseIsLast) {
     EXPECT_EQ(starting.Read("other"), "1");
     EXPECT_EQ(starting.AskLast(), "1");
     starting.Quit();
-    // Nobody runs any more: a new instance is a first one again.
-    Instance fresh(Folder());
-    EXPECT_EQ(fresh.Read("other"), "0");
-    fresh.Quit();
-}
-
-TEST_F(InstanceTracking, CrashedInstanceLeavesNoStaleLock) {
+    // Nobody runs any more: a new instance is a first one again; one that crashed leaves no
+    // stale lock behind.
     Instance crashed(Folder());
     EXPECT_EQ(crashed.Read("other"), "0");
     crashed.Crash();
@@ -120,11 +120,6 @@ TEST_F(InstanceTracking, TwoTrackersInOneProcessCountAsTwoInstances) {
     EXPECT_FALSE(a.OtherInstanceWasRunning());
     EXPECT_TRUE(b.OtherInstanceWasRunning());
     EXPECT_FALSE(a.IsLastRunningInstance());
-    {
-        SystemProcessFacts c(QCoreApplication::arguments());
-        c.StartInstanceTracking(Folder());
-        EXPECT_TRUE(c.OtherInstanceWasRunning());
-    }
 }
 
 TEST_F(InstanceTracking, UnusableLockFolderOrLinkedLockRunsAsALoneInstance) {
@@ -133,9 +128,7 @@ TEST_F(InstanceTracking, UnusableLockFolderOrLinkedLockRunsAsALoneInstance) {
     const QString target = temp_.path() + QStringLiteral("/elsewhere");
     ASSERT_TRUE(QFile::link(target, Folder() + QStringLiteral("/pagora.lock")));
     const QString blocked = temp_.path() + QStringLiteral("/blocked");
-    QFile blocker(blocked);
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    ASSERT_TRUE(QFile(blocked).open(QIODevice::WriteOnly));
     for (const QString& folder : {Folder(), blocked}) {
         SystemProcessFacts facts(QCoreApplication::arguments());
         facts.StartInstanceTracking(folder);
@@ -149,36 +142,60 @@ TEST(ProcessFacts, ExecutableFolderAndNameResolveSymbolicLinks) {
     QTemporaryDir temp;
     ASSERT_TRUE(temp.isValid());
     const QString link = temp.path() + QStringLiteral("/pagora-link");
-    ASSERT_TRUE(QFile::link(QStringLiteral(PROBE_PATH), link));
+    ASSERT_TRUE(QFile::link(QCoreApplication::applicationFilePath(), link));
     Instance probe(temp.path() + QStringLiteral("/PG"), link,
                    {QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("my"),
                     QStringLiteral("profile  two")});
-    const QFileInfo real(QStringLiteral(PROBE_PATH));
+    const QFileInfo real(QCoreApplication::applicationFilePath());
     EXPECT_EQ(probe.Read("folder"), real.canonicalPath());
-    EXPECT_EQ(probe.Read("name"), QStringLiteral("process_facts_probe"));
+    EXPECT_EQ(probe.Read("name"), QStringLiteral("platform_process_tests"));
     // Qt's own options are gone; the rest is joined by single spaces, each argument as given.
     EXPECT_EQ(probe.Read("cmdline"), QStringLiteral("my profile  two"));
     probe.Quit();
 }
 
-TEST(ProcessFacts, CommandLineTextOfThisProcess) {
-    SystemProcessFacts none({QStringLiteral("/opt/x/pagora")});
-    EXPECT_EQ(none.CommandLineText(), QString());
-    SystemProcessFacts some({QStringLiteral("/opt/x/pagora"), QStringLiteral("a"),
-                             QStringLiteral(""), QStringLiteral("b")});
-    EXPECT_EQ(some.CommandLineText(), QStringLiteral("a  b"));
-    SystemProcessFacts empty({});
-    EXPECT_EQ(empty.CommandLineText(), QString());
-    // The executable is this test program, wherever it was started from.
-    EXPECT_EQ(none.ExecutableName(), QStringLiteral("platform_process_tests"));
-    EXPECT_EQ(none.ExecutableFolder(), QFileInfo(QStringLiteral(PROBE_PATH)).canonicalPath());
-    EXPECT_FALSE(none.ExecutableFolder().endsWith(u'/'));
+TEST(ProcessFacts, CommandLineTextJoinsTheArgumentsAfterTheProgram) {
+    EXPECT_EQ(SystemProcessFacts({}).CommandLineText(), QString());
+    EXPECT_EQ(SystemProcessFacts({QStringLiteral("/opt/x/pagora")}).CommandLineText(), QString());
+    EXPECT_EQ(SystemProcessFacts({"/opt/x/pagora", "a", "", "b"}).CommandLineText(), "a  b");
+}
+
+// Without a GUI application object the services must fail quietly, not abort the program.
+TEST(PlatformServicesWithoutGuiTest, DoNothingAndReportNothing) {
+    QtClipboard clipboard;
+    clipboard.Clear();
+    clipboard.SetText(QStringLiteral("2:255"));
+    EXPECT_TRUE(clipboard.Text().isEmpty());
+    EXPECT_FALSE(QtShell().OpenLink(QStringLiteral("https://www.tamrit.com")));
 }
 
 }  // namespace
 }  // namespace pagora
 
+// With PROBE_LOCK_FOLDER set, a reader process: prints its facts, tracks instances in that
+// folder, then answers "last" with "last=0|1" until "quit".
+int Probe(int argc, char** argv) {
+    QApplication app(argc, argv);
+    pagora::SystemProcessFacts facts(QCoreApplication::arguments());
+    std::printf("folder=%s\nname=%s\ncmdline=%s\n", qPrintable(facts.ExecutableFolder()),
+                qPrintable(facts.ExecutableName()), qPrintable(facts.CommandLineText()));
+    std::fflush(stdout);
+    facts.StartInstanceTracking(qEnvironmentVariable("PROBE_LOCK_FOLDER"));
+    std::printf("other=%d\n", facts.OtherInstanceWasRunning() ? 1 : 0);
+    std::fflush(stdout);
+    for (std::string command; std::getline(std::cin, command) && command != "quit";) {
+        if (command == "last") {
+            std::printf("last=%d\n", facts.IsLastRunningInstance() ? 1 : 0);
+            std::fflush(stdout);
+        }
+    }
+    return 0;
+}
+
 int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsSet("PROBE_LOCK_FOLDER")) {
+        return Probe(argc, argv);
+    }
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -3,11 +3,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
-#include <QGuiApplication>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QObject>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -29,16 +27,10 @@ TEST(QtClipboardTest, SetTextReplacesTheClipboardWithPlainTextAndClearEmptiesIt)
     system->setMimeData(rich, QClipboard::Clipboard);
 
     QtClipboard clipboard;
-    clipboard.Clear();
-    clipboard.Clear();
-    clipboard.SetText(QStringLiteral("2:255"));
-    const QMimeData* held = system->mimeData(QClipboard::Clipboard);
-    ASSERT_NE(held, nullptr);
-    EXPECT_FALSE(held->hasHtml());
-    EXPECT_EQ(held->text(), QStringLiteral("2:255"));
-    for (const QString& text :
-         {QStringLiteral("بِسْمِ ٱللَّهِ"), QStringLiteral("line one\r\nline two")}) {
+    for (const QString& text : {QStringLiteral("2:255"), QStringLiteral("بِسْمِ ٱللَّهِ"),
+                                QStringLiteral("line one\r\nline two")}) {
         clipboard.SetText(text);
+        EXPECT_FALSE(system->mimeData(QClipboard::Clipboard)->hasHtml());
         EXPECT_EQ(clipboard.Text(), text);
         EXPECT_EQ(system->text(), text);
     }
@@ -56,34 +48,27 @@ class UrlCatcher : public QObject {
     void Open(const QUrl& url) { opened.push_back(url); }
 };
 
-class QtShellTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        for (const char* scheme : {"http", "https", "file"}) {
-            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &catcher_, "Open");
-        }
+TEST(QtShellTest, OpensLinksAsTypedByAUserWithTheDefaultHandler) {
+    UrlCatcher catcher;
+    const QStringList schemes = {"http", "https", "file"};
+    for (const QString& scheme : schemes) {
+        QDesktopServices::setUrlHandler(scheme, &catcher, "Open");
     }
-    void TearDown() override {
-        for (const char* scheme : {"http", "https", "file"}) {
-            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
-        }
+    QtShell shell;
+    EXPECT_TRUE(shell.OpenLink(WebPageLink()));
+    EXPECT_TRUE(shell.OpenLink(QStringLiteral("www.tamrit.com")));
+    EXPECT_TRUE(shell.OpenLink(QStringLiteral("  https://www.tamrit.com/a b.htm ")));
+    EXPECT_TRUE(shell.OpenLink(QStringLiteral("/tmp/some document.pdf")));
+    EXPECT_FALSE(shell.OpenLink(QString()));
+    EXPECT_FALSE(shell.OpenLink(QStringLiteral(" \t\r\n")));
+    for (const QString& scheme : schemes) {
+        QDesktopServices::unsetUrlHandler(scheme);
     }
-    UrlCatcher catcher_;
-    QtShell shell_;
-};
-
-TEST_F(QtShellTest, OpensLinksAsTypedByAUserWithTheDefaultHandler) {
-    EXPECT_TRUE(shell_.OpenLink(WebPageLink()));
-    EXPECT_TRUE(shell_.OpenLink(QStringLiteral("www.tamrit.com")));
-    EXPECT_TRUE(shell_.OpenLink(QStringLiteral("  https://www.tamrit.com/a b.htm ")));
-    EXPECT_TRUE(shell_.OpenLink(QStringLiteral("/tmp/some document.pdf")));
-    EXPECT_FALSE(shell_.OpenLink(QString()));
-    EXPECT_FALSE(shell_.OpenLink(QStringLiteral(" \t\r\n")));
-    ASSERT_EQ(catcher_.opened.size(), 4u);
-    EXPECT_EQ(catcher_.opened[0].toString(), WebPageLink());
-    EXPECT_EQ(catcher_.opened[1], QUrl(QStringLiteral("http://www.tamrit.com")));
-    EXPECT_EQ(catcher_.opened[2].path(), QStringLiteral("/a b.htm"));
-    EXPECT_EQ(catcher_.opened[3], QUrl::fromLocalFile(QStringLiteral("/tmp/some document.pdf")));
+    ASSERT_EQ(catcher.opened.size(), 4u);
+    EXPECT_EQ(catcher.opened[0].toString(), WebPageLink());
+    EXPECT_EQ(catcher.opened[1], QUrl(QStringLiteral("http://www.tamrit.com")));
+    EXPECT_EQ(catcher.opened[2].path(), QStringLiteral("/a b.htm"));
+    EXPECT_EQ(catcher.opened[3], QUrl::fromLocalFile(QStringLiteral("/tmp/some document.pdf")));
 }
 
 // Types `keys` into the prompt once it is open and modal.

@@ -3,11 +3,11 @@
 #include <QAbstractTextDocumentLayout>
 #include <QGlyphRun>
 #include <QRawFont>
-#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -16,33 +16,30 @@ namespace pagora::testing {
 
 namespace {
 
-bool IsJustified(const QTextBlock& block) {
-    return (block.blockFormat().alignment() & Qt::AlignHorizontal_Mask) == Qt::AlignJustify;
+Qt::Alignment Alignment(const QTextBlock& block) {
+    return block.blockFormat().alignment() & Qt::AlignHorizontal_Mask;
 }
 
-// The x positions of a word's glyphs in drawing order, relative to the first.
-std::vector<double> GlyphOffsets(const QTextLayout& layout, int from, int length) {
-    std::vector<double> xs;
-    for (const QGlyphRun& run : layout.glyphRuns(from, length)) {
-        for (const QPointF& p : run.positions()) {
-            xs.push_back(p.x());
-        }
-    }
-    for (size_t i = xs.size(); i-- > 0;) {
-        xs[i] -= xs[0];
-    }
-    return xs;
-}
-
-// How far the word's glyphs are from their plain places; infinite when they differ in number.
+// How far the word's glyphs are from their plain places, each taken relative to the word's first
+// glyph in drawing order; infinite when they differ in number.
 double WordError(const QTextLayout& shown, const QTextLayout& plain, int from, int length) {
-    const std::vector<double> a = GlyphOffsets(shown, from, length);
-    const std::vector<double> b = GlyphOffsets(plain, from, length);
-    if (a.size() != b.size()) {
-        return INFINITY;
-    }
-    double worst = 0;
-    for (size_t i = 0; i < a.size(); ++i) {
+    const auto offsets = [&](const QTextLayout& layout) {
+        std::vector<double> xs;
+        for (const QGlyphRun& run : layout.glyphRuns(from, length)) {
+            for (const QPointF& p : run.positions()) {
+                xs.push_back(p.x());
+            }
+        }
+        const double first = xs.empty() ? 0 : xs[0];
+        for (double& x : xs) {
+            x -= first;
+        }
+        return xs;
+    };
+    const std::vector<double> a = offsets(shown);
+    const std::vector<double> b = offsets(plain);
+    double worst = a.size() == b.size() ? 0 : INFINITY;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
         worst = std::max(worst, std::abs(a[i] - b[i]));
     }
     return worst;
@@ -61,7 +58,7 @@ std::pair<double, double> Span(const QTextLayout& layout, int from, int length) 
             halfSpace = std::max(halfSpace, font.advancesForGlyphIndexes(space).first().x() / 2);
         }
         const QList<QPointF> positions = run.positions();
-        const QList<QPointF> advances = run.rawFont().advancesForGlyphIndexes(run.glyphIndexes());
+        const QList<QPointF> advances = font.advancesForGlyphIndexes(run.glyphIndexes());
         for (qsizetype i = 0; i < positions.size(); ++i) {
             left = std::min(left, positions[i].x());
             right = std::max(right, positions[i].x() + advances[i].x());
@@ -77,9 +74,8 @@ WordCheck CheckWords(const QTextDocument& shown, double tolerance) {
     shown.documentLayout()->documentSize();
     const std::unique_ptr<QTextDocument> plain(shown.clone());
     for (QTextBlock block = plain->begin(); block.isValid(); block = block.next()) {
-        const QTextBlock original = shown.findBlock(block.position());
-        block.layout()->setFormats(original.layout()->formats());
-        if (IsJustified(block)) {
+        block.layout()->setFormats(shown.findBlock(block.position()).layout()->formats());
+        if (Alignment(block) == Qt::AlignJustify) {
             QTextBlockFormat format = block.blockFormat();
             format.setAlignment(Qt::AlignRight);
             QTextCursor(block).setBlockFormat(format);
@@ -89,25 +85,23 @@ WordCheck CheckWords(const QTextDocument& shown, double tolerance) {
 
     for (QTextBlock block = shown.begin(); block.isValid(); block = block.next()) {
         const QTextLayout& layout = *block.layout();
-        const bool centred =
-            (block.blockFormat().alignment() & Qt::AlignHorizontal_Mask) == Qt::AlignHCenter;
-        if (centred && layout.lineCount() > 1 && !block.text().trimmed().isEmpty()) {
+        const QString text = block.text();
+        if (Alignment(block) == Qt::AlignHCenter && layout.lineCount() > 1 &&
+            !text.trimmed().isEmpty()) {
             ++check.wrappedCentredLines;
         }
-        if (!IsJustified(block)) {
+        if (Alignment(block) != Qt::AlignJustify) {
             continue;
         }
-        const QTextBlock other = plain->findBlock(block.position());
-        const QTextLayout& reference = *other.layout();
-        const QString text = block.text();
+        const QTextLayout& reference = *plain->findBlock(block.position()).layout();
         for (int i = 0; i < layout.lineCount(); ++i) {
             const QTextLine line = layout.lineAt(i);
+            const int start = line.textStart();
             // A line may only be broken in front of a number where no room was left for it.
-            if (line.textStart() > 0 && text[line.textStart() - 1] == u' ' &&
-                text[line.textStart()].isDigit()) {
+            if (start > 0 && text[start - 1] == u' ' && text[start].isDigit()) {
                 ++check.numberLineStarts;
             }
-            if (i >= reference.lineCount() || reference.lineAt(i).textStart() != line.textStart() ||
+            if (i >= reference.lineCount() || reference.lineAt(i).textStart() != start ||
                 reference.lineAt(i).textLength() != line.textLength()) {
                 ++check.movedLines;
                 continue;
@@ -116,29 +110,26 @@ WordCheck CheckWords(const QTextDocument& shown, double tolerance) {
                 continue;  // a paragraph's last line is not stretched
             }
             ++check.stretchedLines;
-            int end = line.textStart() + line.textLength();
-            while (end > line.textStart() && text[end - 1].isSpace()) {
+            int end = start + line.textLength();
+            while (end > start && text[end - 1].isSpace()) {
                 --end;
             }
-            const bool hasSpace = text.mid(line.textStart(), end - line.textStart())
-                                      .contains(QRegularExpression(QStringLiteral("\\s")));
+            const auto words = QStringView(text).mid(start, end - start);
+            const bool hasSpace =
+                std::any_of(words.begin(), words.end(), [](QChar c) { return c.isSpace(); });
             // Marks at a word's end may take room of their own that no glyph shows; a line
             // short by half a space or more is not stretched.
             const bool room = line.naturalTextWidth() < line.width();  // no overlong word
-            const auto [span, halfSpace] = Span(layout, line.textStart(), end - line.textStart());
+            const auto [span, halfSpace] = Span(layout, start, end - start);
             if (hasSpace && room && span < line.width() - std::max(1.0, halfSpace)) {
                 ++check.unfilledLines;
             }
-            for (int from = line.textStart(); from < end;) {
-                if (text[from].isSpace()) {
-                    ++from;
-                    continue;
-                }
+            for (int from = start; from < end;) {
                 int to = from;
                 while (to < end && !text[to].isSpace()) {
                     ++to;
                 }
-                const double error = WordError(layout, reference, from, to - from);
+                const double error = to > from ? WordError(layout, reference, from, to - from) : 0;
                 if (error > tolerance) {
                     if (check.firstTorn.isEmpty()) {
                         check.firstTorn = QStringLiteral("\"%1\" off by %2 px")
@@ -148,7 +139,7 @@ WordCheck CheckWords(const QTextDocument& shown, double tolerance) {
                     ++check.tornLines;
                     break;
                 }
-                from = to;
+                from = to + 1;
             }
         }
     }
