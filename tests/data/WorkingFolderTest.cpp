@@ -1,12 +1,14 @@
 // Choosing the working folder: a private folder of this user, never one that someone else
-// prepared, and the executable's folder when there is no temporary folder at all.
-#include <gtest/gtest.h>
+// prepared, and the executable's folder when there is no temporary folder at all; and its lock.
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <functional>
+#include <memory>
+#include <thread>
 
+#include "data/FolderLock.h"
 #include "data/Module1.h"
 #include "tests/support/TestFiles.h"
 
@@ -14,25 +16,29 @@ namespace pagora {
 namespace {
 
 using namespace testing;
+using namespace std::chrono_literals;
 
 constexpr uid_t kOtherUser = 65534;
 
 class WorkingFolderChoice : public TestFolder {
   protected:
-    void SetUp() override {
-        tmp_ = dir_ / "tmp";
-        fs::create_directory(tmp_);
-        exe_ = (dir_ / "bin").string();
-        fixed_ = (tmp_ / ("PG-" + std::to_string(::geteuid()))).string();
-    }
+    void SetUp() override { fs::create_directories(tmp_); }
 
     std::string Choose(const std::optional<std::string>& xdg = std::nullopt) {
-        SetWorkingFolder(exe_, TempEnvironment{tmp_.string(), xdg});
+        return ChooseIn(tmp_.string(), xdg);
+    }
+    std::string ChooseIn(const std::string& temp, const std::optional<std::string>& xdg = {}) {
+        SetWorkingFolder(exe_, TempEnvironment{temp, xdg});
         return WorkingFolder();
     }
 
-    // The chosen folder is a real folder of ours with mode 0700, named by a path ending in "/".
-    static void ExpectPrivate(const std::string& folder) {
+    // The chosen folder is a real folder of ours with mode 0700, named by a path ending in "/";
+    // with `beside`, a fresh one made beside that one, which was unfit.
+    static void ExpectPrivate(const std::string& folder, const std::string& beside = "") {
+        if (!beside.empty()) {
+            EXPECT_EQ(folder.rfind(beside + "-", 0), 0u) << folder;
+            EXPECT_EQ(folder.size(), beside.size() + 1 + 6 + 1) << folder;
+        }
         ASSERT_FALSE(folder.empty());
         EXPECT_EQ(folder.back(), '/');
         struct stat st {};
@@ -42,22 +48,9 @@ class WorkingFolderChoice : public TestFolder {
         EXPECT_EQ(st.st_mode & 07777, 0700u) << folder;
     }
 
-    // A fresh folder made beside the fixed one because the fixed one was unfit.
-    void ExpectFreshBesideFixed(const std::string& folder) const {
-        EXPECT_EQ(folder.rfind(fixed_ + "-", 0), 0u) << folder;
-        EXPECT_EQ(folder.size(), fixed_.size() + 1 + 6 + 1) << folder;
-        ExpectPrivate(folder);
-    }
-
-    static mode_t Mode(const fs::path& path) {
-        struct stat st {};
-        EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
-        return st.st_mode & 07777;
-    }
-
-    fs::path tmp_;
-    std::string exe_;
-    std::string fixed_;
+    const fs::path tmp_ = dir_ / "tmp";
+    const std::string exe_ = dir_ / "bin";
+    const std::string fixed_ = tmp_ / ("PG-" + std::to_string(::geteuid()));
 };
 
 TEST_F(WorkingFolderChoice, PrivatePerUserFolderUnderTheTemporaryFolderIsMadeAndReused) {
@@ -69,45 +62,45 @@ TEST_F(WorkingFolderChoice, PrivatePerUserFolderUnderTheTemporaryFolderIsMadeAnd
     WriteText(folder + "left.txt", "from an earlier run");
     EXPECT_EQ(Choose(), folder);
     EXPECT_EQ(ReadText(folder + "left.txt"), "from an earlier run");
-    // A trailing separator on the temporary folder changes nothing.
-    SetWorkingFolder(exe_, TempEnvironment{tmp_.string() + "/", std::nullopt});
-    EXPECT_EQ(WorkingFolder(), folder);
+    EXPECT_EQ(ChooseIn(tmp_.string() + "/"), folder);  // a trailing separator changes nothing
 }
 
 TEST_F(WorkingFolderChoice, UnfitFolderInItsPlaceIsLeftAsItWasAndAFreshOneMadeBeside) {
     for (mode_t mode : {0755, 0770, 0701, 0500}) {  // group or other permissions, or no writing
         ASSERT_EQ(::mkdir(fixed_.c_str(), 0700), 0);
         ASSERT_EQ(::chmod(fixed_.c_str(), mode), 0);
-        ExpectFreshBesideFixed(Choose());
-        EXPECT_EQ(Mode(fixed_), mode);
+        ExpectPrivate(Choose(), fixed_);
+        struct stat st {};
+        EXPECT_EQ(::lstat(fixed_.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode);
         fs::remove_all(fixed_);
     }
     if (::geteuid() == 0) {  // only root can hand a folder to another user
         ASSERT_EQ(::mkdir(fixed_.c_str(), 0700), 0);
         ASSERT_EQ(::chown(fixed_.c_str(), kOtherUser, kOtherUser), 0);
-        ExpectFreshBesideFixed(Choose());
+        ExpectPrivate(Choose(), fixed_);
         fs::remove_all(fixed_);
     }
     // A link to a folder, a dangling link, a file.
     const fs::path elsewhere = dir_ / "elsewhere";
     ASSERT_EQ(::mkdir(elsewhere.c_str(), 0700), 0);
     fs::create_directory_symlink(elsewhere, fixed_);
-    ExpectFreshBesideFixed(Choose());
+    ExpectPrivate(Choose(), fixed_);
     EXPECT_TRUE(fs::is_empty(elsewhere));
     fs::remove(fixed_);
     fs::create_symlink(dir_ / "dangling", fixed_);
-    ExpectFreshBesideFixed(Choose());
+    ExpectPrivate(Choose(), fixed_);
     EXPECT_FALSE(fs::exists(dir_ / "dangling"));
     fs::remove(fixed_);
     WriteText(fixed_, "a file");
-    ExpectFreshBesideFixed(Choose());
+    ExpectPrivate(Choose(), fixed_);
     EXPECT_EQ(ReadText(fixed_), "a file");
 }
 
 TEST_F(WorkingFolderChoice, OnlyAFolderMadeForThisRunIsRemovedAtTheEnd) {
     WriteText(fixed_, "a file in the way");
     const std::string fresh = Choose();
-    ExpectFreshBesideFixed(fresh);
+    ExpectPrivate(fresh, fixed_);
     WriteText(fresh + "top.gif", "frame image");
     WriteText(fresh + "pagora.lock", "");
     ReleaseWorkingFolder();
@@ -117,36 +110,29 @@ TEST_F(WorkingFolderChoice, OnlyAFolderMadeForThisRunIsRemovedAtTheEnd) {
 
     // The fixed folder, the executable's folder and a folder of the user's choice stay.
     fs::remove(fixed_);
-    const std::string fixed = Choose();
-    const std::string chosen = (dir_ / "chosen").string();
+    const std::string chosen = dir_ / "chosen";
     fs::create_directory(chosen);
-    for (const auto& use :
-         std::vector<std::function<void()>>{[&] { Choose(); },
-                                            [&] {
-                                                SetWorkingFolder(exe_, {"", std::nullopt});
-                                            },
-                                            [&] { UseWorkingFolder(chosen); }}) {
+    for (const std::function<void()>& use :
+         {std::function<void()>([&] { Choose(); }), std::function<void()>([&] { ChooseIn(""); }),
+          std::function<void()>([&] { UseWorkingFolder(chosen); })}) {
         use();
         const std::string folder = WorkingFolder();
         ReleaseWorkingFolder();
         EXPECT_EQ(WorkingFolder(), folder);
     }
-    EXPECT_TRUE(fs::is_directory(fixed));
+    EXPECT_TRUE(fs::is_directory(fixed_));
     EXPECT_TRUE(fs::is_directory(chosen));
 }
 
 TEST_F(WorkingFolderChoice, MissingTemporaryFolderMeansTheExecutablesFolder) {
-    SetWorkingFolder(exe_, TempEnvironment{(dir_ / "no-such-folder").string(), std::nullopt});
-    EXPECT_EQ(WorkingFolder(), exe_ + "/");
-    SetWorkingFolder(exe_, TempEnvironment{"", std::nullopt});
-    EXPECT_EQ(WorkingFolder(), exe_ + "/");
-    // A file where the temporary folder should be is no folder either.
-    WriteText(dir_ / "tmpfile", "x");
-    SetWorkingFolder(exe_, TempEnvironment{(dir_ / "tmpfile").string(), std::nullopt});
-    EXPECT_EQ(WorkingFolder(), exe_ + "/");
+    WriteText(dir_ / "tmpfile", "x");  // a file where the temporary folder should be
+    for (const std::string& temp :
+         {(dir_ / "no-such-folder").string(), std::string(), (dir_ / "tmpfile").string()}) {
+        EXPECT_EQ(ChooseIn(temp), exe_ + "/") << temp;
+    }
 }
 
-TEST_F(WorkingFolderChoice, PrivateRuntimeFolderIsPreferred) {
+TEST_F(WorkingFolderChoice, PrivateRuntimeFolderIsPreferredAndAnUnfitOnePassedOver) {
     const fs::path xdg = dir_ / "run";
     ASSERT_EQ(::mkdir(xdg.c_str(), 0700), 0);
     ASSERT_EQ(::chmod(xdg.c_str(), 0700), 0);
@@ -159,21 +145,14 @@ TEST_F(WorkingFolderChoice, PrivateRuntimeFolderIsPreferred) {
     // Something unfit named PG there: a fresh folder beside it, still in the runtime folder.
     fs::remove_all(xdg / "PG");
     fs::create_directory_symlink(tmp_, xdg / "PG");
-    const std::string fresh = Choose(xdg.string());
-    EXPECT_EQ(fresh.rfind((xdg / "PG-").string(), 0), 0u) << fresh;
-    ExpectPrivate(fresh);
-}
+    ExpectPrivate(Choose(xdg.string()), xdg / "PG");
+    fs::remove(xdg / "PG");
 
-TEST_F(WorkingFolderChoice, UnfitRuntimeFolderFallsBackToTheTemporaryFolder) {
-    const fs::path xdg = dir_ / "run";
-    ASSERT_EQ(::mkdir(xdg.c_str(), 0700), 0);
-    const fs::path link = dir_ / "run-link";
-    fs::create_directory_symlink(xdg, link);
-
-    std::vector<std::optional<std::string>> unfit = {std::string(), "run",
-                                                     (dir_ / "missing").string(), link.string()};
-    for (const auto& value : unfit) {
-        EXPECT_EQ(Choose(value), fixed_ + "/") << *value;
+    // An unfit runtime folder is passed over for the temporary folder.
+    fs::create_directory_symlink(xdg, dir_ / "run-link");
+    for (const std::string& value : {std::string(), std::string("run"), (dir_ / "missing").string(),
+                                     (dir_ / "run-link").string()}) {
+        EXPECT_EQ(Choose(value), fixed_ + "/") << value;
     }
     ASSERT_EQ(::chmod(xdg.c_str(), 0750), 0);
     EXPECT_EQ(Choose(xdg.string()), fixed_ + "/");
@@ -209,6 +188,24 @@ TEST_F(WorkingFolderChoice, EnvironmentNamesTheFolders) {
 
     oldTmp ? ::setenv("TMPDIR", savedTmp.c_str(), 1) : ::unsetenv("TMPDIR");
     oldXdg ? ::setenv("XDG_RUNTIME_DIR", savedXdg.c_str(), 1) : ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+// The lock that lets readers sharing a working folder use it one at a time; a folder that
+// cannot be opened is used without it.
+using FolderLockTest = TestFolder;
+
+TEST_F(FolderLockTest, OneHolderAtATimeAndTheNextOneWaitsForIt) {
+    auto first = std::make_unique<FolderLock>(dir_.string());
+    ASSERT_TRUE(first->Held());
+    EXPECT_FALSE(FolderLock(dir_.string(), 30ms).Held());
+    std::thread release([&first] {
+        std::this_thread::sleep_for(50ms);
+        first.reset();
+    });
+    const FolderLock next(dir_.string(), 5s);
+    release.join();
+    EXPECT_TRUE(next.Held());
+    EXPECT_FALSE(FolderLock((dir_ / "missing").string(), 10ms).Held());
 }
 
 }  // namespace

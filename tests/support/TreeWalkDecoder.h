@@ -1,11 +1,8 @@
 #pragma once
-// A deliberately plain HE3 decoder, written straight from the stream layout: it rebuilds the
-// code tree in a map and walks it one bit at a time. Tests and fuzzers compare the production
-// decoder's table-driven output against it with TreeWalkDisagreement.
+// A deliberately plain HE3 decoder, written straight from the stream layout, that walks the code
+// tree bit by bit; tests and fuzzers hold the table-driven decoder to it (TreeWalkDisagreement).
 
 #include <cstdint>
-#include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,10 +48,7 @@ inline TreeWalkResult TreeWalkDecode(const std::vector<uint8_t>& s) {
     if (length <= 0) {
         return r;
     }
-    int32_t count = 0;
-    if (n >= 11) {
-        count = static_cast<int16_t>(uint16_t(s[9] | s[10] << 8));
-    }
+    const int32_t count = n >= 11 ? static_cast<int16_t>(uint16_t(s[9] | s[10] << 8)) : 0;
     int lengths[256] = {};
     for (int32_t k = 0; k < count; ++k) {
         int64_t off = 11 + 2 * int64_t{k};
@@ -73,27 +67,16 @@ inline TreeWalkResult TreeWalkDecode(const std::vector<uint8_t>& s) {
     };
     std::vector<Node> tree(1);
     for (int v = 0; v < 256; ++v) {
-        std::vector<int> code;
+        int cur = 0;  // -1 once the pool has no room left for this code
         for (int j = 0; j < lengths[v]; ++j) {
-            code.push_back(bitAt(bit++));
-        }
-        if (code.empty()) {
-            continue;
-        }
-        int cur = 0;
-        bool complete = true;
-        for (int b : code) {
-            if (tree[cur].child[b] == -1) {
-                if (tree.size() >= 512) {
-                    complete = false;
-                    break;
-                }
+            const int b = bitAt(bit++);
+            if (cur >= 0 && tree[cur].child[b] == -1 && tree.size() < 512) {
                 tree[cur].child[b] = static_cast<int>(tree.size());
                 tree.emplace_back();
             }
-            cur = tree[cur].child[b];
+            cur = cur >= 0 ? tree[cur].child[b] : -1;
         }
-        if (complete) {
+        if (lengths[v] > 0 && cur >= 0) {
             tree[cur].value = v;
         }
     }

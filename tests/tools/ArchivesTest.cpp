@@ -1,12 +1,16 @@
-// The archives that the build wrote beside the programs, read back as the reader reads them.
+// The sources and their page texts; the built archives read back as the reader reads them; and
+// the page frame as the page view shows it.
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
-#include <QByteArray>
+#include <QApplication>
 #include <QImage>
-#include <filesystem>
+#include <QTextDocument>
+#include <cstdlib>
+#include <tuple>
 
 #include "data/Module1.h"
+#include "platform/BrowserControl.h"
 #include "tests/tools/ToolsTestUtil.h"
 #include "tools/Build.h"
 #include "tools/FrameArt.h"
@@ -17,7 +21,113 @@ namespace {
 
 using namespace testing;
 
-const std::string kArchives = PAGORA_ARCHIVE_DIR;
+// The text the archives are built from is quran-json's reviewed text in its mushaf form.
+TEST(MushafSourcesTest, OpenTanweenInUnicodeAndWordsWhole) {
+    const MushafSources& src = Sources();
+    EXPECT_EQ(std::tuple(src.mapping.versesWithOpenTanween, src.mapping.openTanween,
+                         src.mapping.thinSpaces),
+              std::tuple(3518, 2901 + 1807 + 1935, 1));
+    // The search index's test holds every verse against the source mapped on its own.
+    TextMapping mapping;
+    EXPECT_EQ(MushafText("a\u0657 b\u065E c\u0656\u0656 d\u2009e", mapping),
+              "a\u08F0 b\u08F1 c\u08F2\u08F2 de");
+    EXPECT_EQ(MushafText("plain", mapping), "plain");
+    EXPECT_EQ(std::tuple(mapping.versesChanged, mapping.openTanween, mapping.thinSpaces),
+              std::tuple(1, 4, 1));
+}
+
+TEST(MushafSourcesTest, OnlyTheReviewedTextIsTaken) {
+    std::vector<std::string> verses;
+    for (const Sura& sura : Sources().suras) {
+        verses.insert(verses.end(), sura.verses.begin(), sura.verses.end());
+    }
+    // The sources hold the mapped text, which is no longer the text that was reviewed: one
+    // word fewer (the thin space is gone), and with a word more, another SHA-256.
+    using ::testing::HasSubstr;
+    auto refused = [&](auto... texts) {
+        EXPECT_THAT([&] { RequireReviewedText(verses, "quran-json 9.9.9"); },
+                    ::testing::ThrowsMessage<PackError>(::testing::AllOf(HasSubstr(texts)...)));
+    };
+    refused("quran-json 9.9.9: the verse text holds 77428 words", "must be reviewed");
+    verses[0] += " word";
+    refused("quran-json 9.9.9: the SHA-256 of the verse text is", kReviewedTextSha256);
+}
+
+// Every verse line of every page is checked through the built archives; here the lines around
+// them: headers, and basmala lines except on page 1 (where it is verse 1:1) and before sura 9.
+TEST(PageLinesTest, HeadersAndBasmalaLines) {
+    const MushafSources& src = Sources();
+    const std::u16string basmala = Utf8ToUtf16(src.suras[0].verses[0]);
+    const auto p1 = PageLines(src, 1);
+    ASSERT_EQ(p1.size(), 8u);
+    EXPECT_EQ(p1[0], kSuraMarker + u" " + Utf8ToUtf16(src.suras[0].arabicName));
+    EXPECT_EQ(p1[1], basmala + u"\u00A0\u0661");
+    for (const int page : {2, 187, 604}) {
+        const auto lines = PageLines(src, page);
+        std::vector<int> headers;  // their suras
+        for (size_t k = 0; k < lines.size(); ++k) {
+            for (int sura = 1; sura <= 114; ++sura) {
+                if (lines[k] == kSuraMarker + u" " + Utf8ToUtf16(src.suras[sura - 1].arabicName)) {
+                    headers.push_back(sura);
+                    ASSERT_LT(k + 1, lines.size());
+                    EXPECT_EQ(lines[k + 1] == basmala, sura != 9) << page;
+                }
+            }
+        }
+        EXPECT_EQ(headers, (page == 2     ? std::vector<int>{2}
+                            : page == 187 ? std::vector<int>{9}
+                                          : std::vector<int>{112, 113, 114}));
+    }
+}
+
+TEST(PageLinesTest, TextThatWouldBreakThePageViewFailsTheBuild) {
+    // A marker or a digit in a verse, a line break, a marker in the basmala (which page 2 shows
+    // too) and a mark that the mushaf font would not draw as open tanween.
+    const std::pair<int, std::string> edits[] = {{2, " " + Utf16ToUtf8(kSuraMarker)},
+                                                 {2, " 7"},
+                                                 {0, "\r\n"},
+                                                 {-1, Utf16ToUtf8(kSuraMarker)},
+                                                 {2, "\u065E"}};
+    for (const auto& [verse, added] : edits) {
+        MushafSources edited = Sources();
+        (verse < 0 ? edited.suras[0].verses[0] : edited.suras[1].verses[verse]) += added;
+        EXPECT_THROW(PageLines(edited, 2), PackError) << added;
+        EXPECT_NO_THROW(PageLines(edited, 3)) << added;
+    }
+    EXPECT_THROW(PageLines(Sources(), 0), PackError);
+    EXPECT_THROW(PageLines(Sources(), 605), PackError);
+}
+
+// The kind, number, body and flags of a parsed line.
+std::tuple<PageLine::Kind, int, std::u16string, bool, bool> Parts(const PageLine& line) {
+    return {line.kind, line.number, line.body, line.joinedNumber, line.strayDigit};
+}
+
+TEST(ParsePageTest, ClassifiesLinesAsThePageViewDoes) {
+    using enum PageLine::Kind;
+    const std::u16string m = kSuraMarker;
+    const std::u16string text = m + u" x\r\nbasmala\r\nverse \u0661\r\nverse \u0662\u0663";
+    const auto lines = ParsePage(text, m, 5);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0].kind, Header);
+    EXPECT_EQ(lines[1].kind, Basmala);
+    EXPECT_EQ(Parts(lines[2]), std::tuple(Verse, 1, u"verse", false, false));
+    EXPECT_EQ(lines[3].number, 23);
+    EXPECT_EQ(Parts(ParsePage(u"verse\u00A0\u0661", m, 5)[0]),
+              std::tuple(Verse, 1, u"verse", true, false));
+    // Pages 1 and 187 have no basmala line: the line after the header is a verse.
+    const auto first = ParsePage(m + u" x\r\nverse \u0661", m, 187);
+    ASSERT_EQ(first.size(), 2u);
+    EXPECT_EQ(first[1].kind, Verse);
+    // A trailing CR LF is one more (empty) verse line, and stray digits are flagged.
+    const auto trailing = ParsePage(u"a \u0661\r\n", m, 5);
+    ASSERT_EQ(trailing.size(), 2u);
+    EXPECT_EQ(trailing[1].number, -1);
+    for (const char16_t* stray : {u"a 1 b \u0661", u"a\u0663b \u0661", u"ab \u0661"}) {
+        EXPECT_EQ(ParsePage(stray, m, 5)[0].strayDigit, stray[1] != u'b');  // not in "ab"
+    }
+    EXPECT_TRUE(ParsePage(u"", m, 5).empty());
+}
 
 class BuiltArchivesTest : public ::testing::Test {
   protected:
@@ -50,9 +160,7 @@ TEST_F(BuiltArchivesTest, AllVersesOnceInOrderAcrossThePages) {
     ASSERT_EQ(starts.size(), 604u);
     const std::u16string marker = FromUtf16Le(Member("support.dat", "surat.txt"));
 
-    int sura = 1;
-    int verse = 1;
-    int seen = 0;
+    int sura = 1, verse = 1, seen = 0;
     for (int page = 1; page <= 604; ++page) {
         const std::string key = PageKey(page);
         const std::u16string text = FromUtf16Le(Member("order" + key.substr(2) + ".dat", key));
@@ -106,18 +214,65 @@ TEST_F(BuiltArchivesTest, MarkerFrameAndImages) {
     for (const std::string& image : FrameImageNames()) {
         const std::vector<uint8_t> bytes = Member("support.dat", image);
         const bool gif = image.substr(image.size() - 4) == ".gif";
-        const QImage decoded = QImage::fromData(
-            QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())),
-            gif ? "GIF" : "JPEG");
+        const QImage decoded =
+            QImage::fromData(bytes.data(), static_cast<int>(bytes.size()), gif ? "GIF" : "JPEG");
         ASSERT_FALSE(decoded.isNull()) << image;
         EXPECT_EQ(decoded.size(), QSize(kFrameBand, kFrameBand) * kFrameScale) << image;
-        EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 3), gif ? "GIF" : "\xFF\xD8\xFF");
     }
-    const std::vector<uint8_t> credits = Member("support.dat", "credits.txt");
-    const std::string text(credits.begin(), credits.end());
-    EXPECT_NE(text.find("quran-json 3.1.2"), std::string::npos);
-    EXPECT_NE(text.find("quran-meta 6.0.17"), std::string::npos);
-    EXPECT_NE(text.find("MIT"), std::string::npos);
+    const std::string credits = Text(Member("support.dat", "credits.txt"));
+    for (const char* credit : {"quran-json 3.1.2", "quran-meta 6.0.17", "MIT"}) {
+        EXPECT_NE(credits.find(credit), std::string::npos) << credit;
+    }
+}
+
+// Distance of a pixel from a colour, summed over the channels.
+int Distance(QRgb px, QColor c) {
+    return std::abs(qRed(px) - c.red()) + std::abs(qGreen(px) - c.green()) +
+           std::abs(qBlue(px) - c.blue());
+}
+
+TEST_F(BuiltArchivesTest, FrameImagesSurroundThePage) {
+    for (const std::string& image : FrameImageNames()) {
+        ASSERT_EQ(ExtractArchiveMember(kArchives + "/support.dat", image), "") << image;
+    }
+    QString frame = QString::fromLatin1(Text(Member("support.dat", "border.html")).c_str());
+    frame.replace("##imagepath##", QString::fromStdString(WorkingFolder()));
+    frame.replace("#data#", "<div style=\"font-size: 30px\">x<br>x<br>x<br>x</div>");
+
+    BrowserControl view(QStringLiteral("wbSinglePage"));
+    view.setFrameStyle(QFrame::NoFrame);
+    view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view.document()->setDocumentMargin(0);
+    view.resize(400, 400);
+    view.show();
+    view.DocumentClear();
+    view.DocumentWrite("<HTML Dir=\"RTL\"><BODY>" + frame + "</BODY></HTML>");
+    view.DocumentClose();
+    QApplication::processEvents();
+    const QSize size = view.document()->size().toSize();
+    ASSERT_GE(size.height(), 2 * kFrameBand + 60);
+    ASSERT_LE(size.height(), 400);
+    const QImage shot = view.viewport()->grab(QRect(QPoint(0, 0), size)).toImage();
+
+    const QColor gold(0xC9, 0xA4, 0x3A);
+    const QColor green(0x0E, 0x4B, 0x3B);
+    const QColor parchment(0xFB, 0xF3, 0xDC);
+    const int w = size.width(), h = size.height();
+    // The outer gold rule (depth 1) runs round all four sides, corners and strips alike.
+    for (int x : {1, 20, w / 2, w - 21, w - 2}) {
+        EXPECT_LT(Distance(shot.pixel(x, 1), gold), 40) << "top, x=" << x;
+        EXPECT_LT(Distance(shot.pixel(x, h - 2), gold), 40) << "bottom, x=" << x;
+    }
+    for (int y : {20, h / 2, h - 21}) {
+        EXPECT_LT(Distance(shot.pixel(1, y), gold), 40) << "left, y=" << y;
+        EXPECT_LT(Distance(shot.pixel(w - 2, y), gold), 40) << "right, y=" << y;
+    }
+    // The green field (depth 8) on the sides, where the JPEG strips lie.
+    EXPECT_LT(Distance(shot.pixel(8, h / 2 + 12), green), 60);
+    EXPECT_LT(Distance(shot.pixel(w - 9, h / 2 + 12), green), 60);
+    // Parchment inside the frame.
+    EXPECT_LT(Distance(shot.pixel(kFrameBand + 3, h / 2), parchment), 20);
+    EXPECT_LT(Distance(shot.pixel(w - kFrameBand - 3, h / 2), parchment), 20);
 }
 
 }  // namespace

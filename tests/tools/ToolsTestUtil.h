@@ -9,6 +9,8 @@ namespace pagora::pack::testing {
 
 using namespace pagora::testing;
 
+inline const std::string kArchives = PAGORA_ARCHIVE_DIR;
+
 // The sources as the build used them (layout exported by the build's node step).
 inline const MushafSources& Sources() {
     static const MushafSources src =
@@ -17,8 +19,7 @@ inline const MushafSources& Sources() {
 }
 
 // A fresh private folder, removed with its content.
-class TempDir : public TemporaryFolder {
-  public:
+struct TempDir : TemporaryFolder {
     TempDir() : TemporaryFolder("pagora-tools-test") {}
 };
 
