@@ -64,7 +64,7 @@ TEST(TextToLong, FailsWithTheClassicErrorNumbers) {
          {std::pair{"2147483648", errnum::kOverflow}, std::pair{"-2147483649", errnum::kOverflow},
           std::pair{"", errnum::kTypeMismatch}, std::pair{"1x", errnum::kTypeMismatch},
           std::pair{".", errnum::kTypeMismatch}}) {
-        const Error e = CaughtError([&] { TextToLong(text, "here"); });
+        const Error e = CaughtError([&, text = text] { TextToLong(text, "here"); });
         EXPECT_EQ(e.Number(), number) << text;
         EXPECT_EQ(e.Source(), "here");
     }

@@ -58,11 +58,14 @@ TEST_F(CodecFiles, MissingOrEmptySourceWritesNothing) {
     Write("empty.txt", "");
     for (const auto& [method, source] : {std::pair{&clsCompress::EncodeFile, "EncodeFile"},
                                          std::pair{&clsCompress::AddFiles, "AddFiles"}}) {
-        const Error e = CaughtError([&] { (codec_.*method)(Path("nope"), Path("box.dat"), "1"); });
+        const Error e = CaughtError(
+            [&, method = method] { (codec_.*method)(Path("nope"), Path("box.dat"), "1"); });
         EXPECT_EQ(std::tuple(e.Number(), e.Source(), e.Description()),
                   std::tuple(errnum::kComponentError, "clsHuffman." + std::string(source) + "()",
                              "Source file does not exist"));
-        EXPECT_EQ(ErrorNumber([&] { (codec_.*method)(Path("empty.txt"), Path("box.dat"), "1"); }),
+        EXPECT_EQ(ErrorNumber([&, method = method] {
+                      (codec_.*method)(Path("empty.txt"), Path("box.dat"), "1");
+                  }),
                   errnum::kSubscriptOutOfRange);
     }
     EXPECT_EQ(ErrorNumber([&] { codec_.EncodeFile(dir_.string(), Path("box.dat"), "1"); }),

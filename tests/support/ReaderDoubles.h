@@ -227,8 +227,11 @@ class RecordingScreen : public ReaderScreen {
     void DropPreparedDocuments() override { prepared.clear(); }
     // The page keys prepared for `view`, in order.
     QStringList PreparedKeys(View view) {
-        const auto keys = std::views::keys(prepared[view]);
-        return {keys.begin(), keys.end()};
+        QStringList keys;
+        for (const auto& page : prepared[view]) {
+            keys << page.first;
+        }
+        return keys;
     }
 };
 
