@@ -14,13 +14,13 @@
 #include "app/frmMain.h"
 #include "base/Book.h"
 #include "base/Numbers.h"
+#include "bench/PrintingMessageBoxes.h"
 #include "platform/BrowserControl.h"
 #include "platform/Dialogs.h"
 #include "platform/ProcessFacts.h"
 #include "platform/SettingsStore.h"
 #include "reader/WindowLayout.h"
 #include "tests/support/JustifiedWords.h"
-#include "tests/support/PrintingMessageBoxes.h"
 
 namespace {
 

